@@ -1,0 +1,49 @@
+// Process entry: opens the window and context, builds the scene, runs the loop, shuts down.
+#include <GLFW/glfw3.h>
+#include <glad/gl.h>
+#include <iostream>
+
+#include "app/frame_loop.h"
+#include "camera/input_handlers.h"
+#include "render/shader_program.h"
+#include "render/sphere_mesh.h"
+
+int main() {
+    // Library, context hints and window.
+    glfwInit();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    GLFWwindow* window = glfwCreateWindow(800, 600, "Kivo_model", nullptr, nullptr);
+    if (window == nullptr) {
+        std::cout << "Failed to Create OpenGL Context" << std::endl;
+        glfwTerminate();
+        return -1;
+    }
+    glfwMakeContextCurrent(window);
+    if (!gladLoadGL(glfwGetProcAddress)) {
+        std::cout << "Failed to initialize GLAD" << std::endl;
+        return -1;
+    }
+
+    // Scene resources, handlers, shader program.
+    initSceneResources();
+    glfwSetFramebufferSizeCallback(window, onFramebufferResize);
+    glfwSetKeyCallback(window, onKey);
+    glfwSetCursorPosCallback(window, onCursorMove);
+    glfwSetScrollCallback(window, onScroll);
+    ShaderProgram program("sphere.vs", "sphere.fs");
+    program.activate();
+    program.setUniformInt("texture1", 0);
+
+    runFrameLoop(window, program);
+
+    // Shutdown: the sphere's vertex array and buffer; everything else goes with the context.
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glDeleteVertexArrays(1, &sphereVAO);
+    glDeleteBuffers(1, &sphereVBO);
+    glfwDestroyWindow(window);
+    glfwTerminate();
+    return 0;
+}
