@@ -128,8 +128,10 @@ class Viewer:
     def xdotool(self, *args):
         return self.session.run(["xdotool", *args])
 
-    def screenshot(self, path):
-        self.session.run(["import", "-window", self.window, path], timeout=30)
+    def screenshot(self, path, depth=None):
+        """Saves the window's contents; the format follows the file name's extension."""
+        options = ["-depth", str(depth)] if depth else []
+        self.session.run(["import", "-window", self.window, *options, path], timeout=30)
         return path
 
     # Ending the run.

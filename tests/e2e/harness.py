@@ -54,8 +54,18 @@ class ViewerRun:
     def pixels(self):
         """A screenshot of the window as a Pixels grid."""
         path = self.path("shot.ppm")
-        self.viewer.screenshot(path)
+        self.viewer.screenshot(path, depth=8)
         return Pixels(path)
+
+    def wait_pixels(self, condition, timeout=20, what="the expected picture"):
+        """Screenshots until `condition(pixels)` holds; returns those pixels."""
+        return wait_until(lambda: (lambda p: p if condition(p) else None)(self.pixels()),
+                          timeout, interval=0.1, what=what)
+
+    def wait_scene(self, timeout=20):
+        """Waits until a frame with the Sun at the window's centre has been presented."""
+        return self.wait_pixels(lambda p: max(p.at(WIDTH // 2, HEIGHT // 2)) > 40, timeout,
+                                what="a presented frame")
 
 
 class Trace:
