@@ -1,9 +1,15 @@
 # Two commands do everything on a fresh Debian 12 machine: `make run` and `make test`.
+# SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
+ifeq ($(SANITIZE),1)
+BUILD_DIR ?= build-sanitize
+CMAKE_FLAGS += -DKIVO_SANITIZE=ON
+else
 BUILD_DIR ?= build
-SAN_BUILD_DIR ?= build-sanitize
+endif
 JOBS ?= $(shell nproc)
+SOAK_SECONDS ?= 600
 
-.PHONY: all build deps test-deps configure run screenshot test images clean
+.PHONY: all build deps test-deps run screenshot test bench soak images clean
 
 all: build
 
@@ -14,22 +20,28 @@ test-deps:
 	@tools/install-deps --test
 
 $(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR)
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
 
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: deps
-	@$(MAKE) --no-print-directory build
+run: build
 	tools/run-viewer $(BUILD_DIR)
 
-screenshot: deps
-	@$(MAKE) --no-print-directory build
+screenshot: build
 	tools/run-viewer --headless --screenshot docs/screenshot.png $(BUILD_DIR)
 
 test: test-deps
 	@$(MAKE) --no-print-directory build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+bench: test-deps
+	@$(MAKE) --no-print-directory build
+	python3 bench/run_bench.py --build-dir $(BUILD_DIR) $(if $(QUICK),--quick)
+
+soak: test-deps
+	@$(MAKE) --no-print-directory build
+	python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
 
 images:
 	@tools/install-deps --extra=xplanet-images
@@ -37,4 +49,4 @@ images:
 	cmake --build $(BUILD_DIR) --target images
 
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_BUILD_DIR)
+	rm -rf build build-sanitize
