@@ -1,4 +1,4 @@
-// Sphere vertex stage: world position, normal and texture coordinate; flags the light-enclosing body.
+// Sphere vertex stage: places the vertex and lights it once here, so each pixel only samples.
 #version 330 core
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec2 aTexCoord;
@@ -18,21 +18,37 @@ uniform mat4 projection;
 uniform mat4 view;
 uniform mat4 model;
 uniform Light light;
+uniform vec3 viewPos;
+uniform float shininess;
 
-out vec3 fragPos;
-out vec3 normal;
 out vec2 texCoord;
-flat out int emitter;
+out vec3 colourScale; // multiplies the texture colour
+out vec3 colourAdd;   // the specular highlight, added on top
 
 void main() {
     vec4 world = model * vec4(aPos, 1.0);
-    fragPos = world.xyz;
-    // The unit sphere's position is its outward normal; model holds no shear.
-    normal = mat3(model) * aPos;
     texCoord = aTexCoord;
-    // The body whose sphere holds the light is the light's source and shines by itself.
+    gl_Position = projection * view * world;
+
+    // The body whose sphere holds the light is its source: it shines with its own colour.
     vec3 centre = model[3].xyz;
     float radius = length(model[0].xyz);
-    emitter = distance(light.position, centre) < radius ? 1 : 0;
-    gl_Position = projection * view * world;
+    if (distance(light.position, centre) < radius) {
+        colourScale = vec3(1.0);
+        colourAdd = vec3(0.0);
+        return;
+    }
+
+    // The unit sphere's position is its outward normal; model holds no shear.
+    vec3 normal = normalize(mat3(model) * aPos);
+    vec3 toLight = light.position - world.xyz;
+    float dist = length(toLight);
+    toLight /= dist;
+    float attenuation = 1.0 / (light.constant + light.linear * dist + light.quadratic * dist * dist);
+    float diffuse = max(dot(normal, toLight), 0.0);
+    vec3 halfway = normalize(toLight + normalize(viewPos - world.xyz));
+    float specular = diffuse > 0.0 ? pow(max(dot(normal, halfway), 0.0), shininess) : 0.0;
+
+    colourScale = light.ambient + attenuation * diffuse * light.diffuse;
+    colourAdd = attenuation * specular * light.specular;
 }
