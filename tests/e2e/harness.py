@@ -18,6 +18,19 @@ BUILD_DIR = os.path.abspath(os.environ.get("KIVO_BUILD_DIR", os.path.join(HERE, 
                                                                           "build")))
 WIDTH, HEIGHT = 800, 600
 
+# The program's own diagnostic lines.
+SEPARATOR = " -- --------------------------------------------------- -- "
+READ_FAILED = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
+VERTEX_FAILED = "ERROR::SHADER_COMPILATION_ERROR of type: VERTEX"
+FRAGMENT_FAILED = "ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT"
+LINK_FAILED = "ERROR::PROGRAM_LINKING_ERROR of type: PROGRAM"
+TEXTURE_FAILED = "Failed to load texture"
+
+
+def error_heads(lines):
+    """The first line of each shader or program build error, in order."""
+    return [line for line in lines if line.startswith("ERROR::") and "of type: " in line]
+
 
 class ViewerRun:
     """One viewer run: scratch directory, optional trace, always cleaned up."""

@@ -4,18 +4,8 @@ import os
 import shutil
 import unittest
 
-from harness import SessionTestCase
-
-SEPARATOR = " -- --------------------------------------------------- -- "
-READ_FAILED = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
-VERTEX_FAILED = "ERROR::SHADER_COMPILATION_ERROR of type: VERTEX"
-FRAGMENT_FAILED = "ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT"
-LINK_FAILED = "ERROR::PROGRAM_LINKING_ERROR of type: PROGRAM"
-
-
-def heads(lines):
-    """The first line of each shader or program error, in order."""
-    return [line for line in lines if line.startswith("ERROR::") and "of type: " in line]
+from harness import (FRAGMENT_FAILED, LINK_FAILED, READ_FAILED, SEPARATOR, TEXTURE_FAILED,
+                     VERTEX_FAILED, SessionTestCase, error_heads)
 
 
 class BadInputsTest(SessionTestCase):
@@ -35,7 +25,7 @@ class BadInputsTest(SessionTestCase):
         # An empty file reads without error: only the compile of "" and the link fail.
         self.assertNotIn(READ_FAILED, out)
         self.assertEqual(lines[0], VERTEX_FAILED)
-        self.assertEqual(heads(lines), [VERTEX_FAILED, LINK_FAILED])
+        self.assertEqual(error_heads(lines), [VERTEX_FAILED, LINK_FAILED])
         self.assertEqual(lines.count(SEPARATOR), 2)
         self.assertEqual(lines[-1], SEPARATOR)
 
@@ -48,14 +38,14 @@ class BadInputsTest(SessionTestCase):
         lines = out.splitlines()
         self.assertEqual(lines[0], READ_FAILED)
         self.assertEqual(out.count(READ_FAILED), 1)
-        self.assertEqual(heads(lines), [VERTEX_FAILED, FRAGMENT_FAILED, LINK_FAILED])
+        self.assertEqual(error_heads(lines), [VERTEX_FAILED, FRAGMENT_FAILED, LINK_FAILED])
         self.assertEqual(lines.count(SEPARATOR), 3)
         self.assertEqual(lines[-1], SEPARATOR)
 
     def test_missing_res_directory_reports_three_texture_failures(self):
         out = self.run_broken(lambda d: shutil.rmtree(os.path.join(d, "res")))
         # One line per planet image and nothing else: the shaders are intact.
-        self.assertEqual(out, "Failed to load texture\n" * 3)
+        self.assertEqual(out, (TEXTURE_FAILED + "\n") * 3)
 
     def test_fragment_path_that_is_a_directory_fails_fragment_compile_and_link(self):
         def fragment_directory(d):
@@ -68,7 +58,7 @@ class BadInputsTest(SessionTestCase):
         # the file stream's error bits, so no read message: the fragment stage compiles "".
         self.assertNotIn(READ_FAILED, out)
         self.assertEqual(lines[0], FRAGMENT_FAILED)
-        self.assertEqual(heads(lines), [FRAGMENT_FAILED, LINK_FAILED])
+        self.assertEqual(error_heads(lines), [FRAGMENT_FAILED, LINK_FAILED])
         self.assertEqual(lines.count(SEPARATOR), 2)
         self.assertEqual(lines[-1], SEPARATOR)
 

@@ -4,9 +4,8 @@ import random
 import struct
 import zlib
 
-from harness import SessionTestCase, solid_bmp, write_bmp
-
-FAILED = "Failed to load texture"
+from harness import TEXTURE_FAILED as FAILED
+from harness import SessionTestCase, write_bmp
 
 
 def png(path, width, height, channels, pixel):
