@@ -74,16 +74,6 @@ class Run:
         self.__dict__.update(stats)
 
 
-def end_with_escape(viewer, timeout=60):
-    """Holds Escape until the program exits: both programs poll the key once per frame, so a
-    quick tap could fall between two polls on a loaded machine."""
-    viewer.keydown("Escape")
-    try:
-        return viewer.wait_exit(timeout)
-    finally:
-        viewer.session.run(["xdotool", "keyup", "Escape"], check=False)
-
-
 def run_once(session, label, binary, run_dir, probe, seconds, warmup, scratch, index, env_extra):
     tag = f"{label}-{index}"
     frame_log = os.path.join(scratch, tag + ".frames")
@@ -107,7 +97,7 @@ def run_once(session, label, binary, run_dir, probe, seconds, warmup, scratch, i
                                  f"\n{viewer.stderr()[-2000:]}")
             time.sleep(min(0.25, max(0.0, end - time.monotonic())))
         viewer.wait_window(timeout=60)
-        status = end_with_escape(viewer)
+        status = viewer.quit(timeout=60)
     except XSessionError as error:
         raise BenchError(f"{tag}: {error}\n{viewer.stderr()[-2000:]}") from error
     finally:

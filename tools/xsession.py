@@ -145,10 +145,15 @@ class Viewer:
             raise XSessionError(f"viewer still running after {timeout}s") from error
 
     def quit(self, timeout=30):
-        """Ends the run with Escape and returns the exit status."""
-        if self.running():
-            self.key("Escape")
-        return self.wait_exit(timeout)
+        """Holds Escape until the program exits and returns the exit status: a program that only
+        polls the key once per frame could miss a quick tap on a loaded machine."""
+        if not self.running():
+            return self.wait_exit(timeout)
+        self.keydown("Escape")
+        try:
+            return self.wait_exit(timeout)
+        finally:
+            self.session.run(["xdotool", "keyup", "Escape"], check=False)
 
     def stop(self):
         """Makes sure the process is gone; SIGTERM first so a tracer can flush its file."""

@@ -104,10 +104,6 @@ class Trace:
 
 
 
-def call_name(line):
-    return line.split("(", 1)[0]
-
-
 def floats(line):
     """The floats of a call's `value = {...}` argument."""
     match = re.search(r"value = \{([^}]*)\}", line)
