@@ -2,7 +2,6 @@
 #include "app/frame_loop.h"
 
 #include <GLFW/glfw3.h>
-#include <cmath>
 #include <glad/gl.h>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -12,9 +11,14 @@
 #include "render/shader_program.h"
 #include "render/sphere_mesh.h"
 
-FrameTiming frameTiming = {0.0f, 0.0f};
-
 namespace {
+
+struct FrameTiming {
+    float deltaTime; // seconds between this frame's start and the previous one's
+    float lastFrame; // clock value at the previous frame's start
+};
+
+FrameTiming frameTiming = {0.0f, 0.0f};
 
 bool keyDown(GLFWwindow* window, int key) {
     return glfwGetKey(window, key) == GLFW_PRESS;
@@ -69,8 +73,9 @@ void drawSphere() {
 } // namespace
 
 void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {
-    const float tanHalf = tanf(FIELD_OF_VIEW_HALF);
-    const glm::vec3 earthSpinAxis = glm::normalize(glm::vec3(1.0f, 1.0f, 0.0f));
+    // Fixed for the whole run: a resize stretches the picture instead of changing the aspect.
+    const glm::mat4 projection =
+        glm::perspective(glm::radians(60.0f), 800.0f / 600.0f, 0.1f, 100.0f);
 
     while (!glfwWindowShouldClose(window)) {
         // Timing and input.
@@ -85,13 +90,12 @@ void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {
 
         // Earth; its clock reading is the animation time of all three bodies.
         bindBodyTexture(earthTexture);
-        const glm::mat4 projection = sceneProjection(tanHalf);
         const glm::mat4 view =
             glm::lookAt(camera.cameraPos, camera.cameraPos + camera.cameraFront, camera.cameraUp);
         setCameraMatrices(program, projection, view);
         const float t = static_cast<float>(glfwGetTime());
         glBindVertexArray(sphereVAO);
-        const BodyModels models = bodyModelsAt(t, earthSpinAxis);
+        const BodyModels models = bodyModelsAt(t);
         program.setUniformMat4("model", models.earth);
         drawSphere();
 

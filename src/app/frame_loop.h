@@ -4,11 +4,4 @@
 struct GLFWwindow;
 class ShaderProgram;
 
-struct FrameTiming {
-    float deltaTime; // seconds between this frame's start and the previous one's
-    float lastFrame; // clock value at the previous frame's start
-};
-
-extern FrameTiming frameTiming;
-
 void runFrameLoop(GLFWwindow* window, const ShaderProgram& program);

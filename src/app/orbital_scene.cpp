@@ -1,41 +1,39 @@
-// Pure scene maths: the fixed projection and each body's placement as a function of time.
+// Pure scene maths: where each body sits and how it is turned at time t.
 #include "app/orbital_scene.h"
 
 #include <cmath>
+#include <glm/geometric.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
 namespace {
 
-constexpr float QUARTER_TURN_HALF = 0.7853982f; // 45 degrees
 constexpr float PI = 3.1415927f;
-constexpr float SUN_TURN_RATE = 0.17453292f; // radians per second
+constexpr float EARTH_TILT = PI / 4;            // 45 degrees about z
+constexpr float EARTH_ORBIT_RATE = PI / 4;      // radians per second: one lap in 8 s
+constexpr float EARTH_SPIN_RATE = -20 * PI / 4; // 2.5 turns a second, in the negative sense
+constexpr float MOON_ORBIT_TILT = -PI / 4;      // the Moon's orbit plane, turned about z
+constexpr float MOON_ORBIT_RATE = PI;           // one lap around the Earth in 2 s
+constexpr float SUN_TURN_RATE = PI / 18;        // 10 degrees a second
+const glm::vec3 Z_AXIS(0, 0, 1);
+const glm::vec3 EARTH_SPIN_AXIS = glm::normalize(glm::vec3(1, 1, 0));
 const glm::mat4 IDENTITY(1.0f);
 
 } // namespace
 
-glm::mat4 sceneProjection(float tanHalf) {
-    glm::mat4 p(0.0f);
-    p[0][0] = 1.0f / (tanHalf * VIEW_ASPECT);
-    p[1][1] = 1.0f / tanHalf;
-    p[2][2] = -(FAR_PLANE + NEAR_PLANE) / (FAR_PLANE - NEAR_PLANE);
-    p[2][3] = -1.0f;
-    p[3][2] = -(2.0f * FAR_PLANE * NEAR_PLANE) / (FAR_PLANE - NEAR_PLANE);
-    return p;
-}
-
-BodyModels bodyModelsAt(float t, const glm::vec3& earthSpinAxis) {
-    const glm::mat4 earthTilt = glm::rotate(IDENTITY, QUARTER_TURN_HALF, glm::vec3(0, 0, 1));
+BodyModels bodyModelsAt(float t) {
+    const glm::mat4 earthTilt = glm::rotate(IDENTITY, EARTH_TILT, Z_AXIS);
     const glm::mat4 earthOrbit =
-        glm::translate(IDENTITY, glm::vec3(-6.0f * cosf(t * QUARTER_TURN_HALF), 0.0f,
-                                           3.0f * sinf(t * QUARTER_TURN_HALF)));
-    const glm::mat4 earthSpin =
-        glm::rotate(IDENTITY, (t * -20.0f) * QUARTER_TURN_HALF, earthSpinAxis);
+        glm::translate(IDENTITY, glm::vec3(-6.0f * cosf(t * EARTH_ORBIT_RATE), 0.0f,
+                                           3.0f * sinf(t * EARTH_ORBIT_RATE)));
+    const glm::mat4 earthSpin = glm::rotate(IDENTITY, t * EARTH_SPIN_RATE, EARTH_SPIN_AXIS);
 
     BodyModels m;
     m.earth = earthOrbit * earthSpin * earthTilt * glm::scale(IDENTITY, glm::vec3(0.4f));
     m.sun = glm::rotate(IDENTITY, t * SUN_TURN_RATE, glm::vec3(0, 1, 0));
-    m.moon = earthOrbit * glm::rotate(IDENTITY, -QUARTER_TURN_HALF, glm::vec3(0, 0, 1)) *
-             glm::translate(IDENTITY, glm::vec3(cosf(t * PI), 0.0f, sinf(t * PI))) * earthSpin *
-             glm::scale(IDENTITY, glm::vec3(0.2f));
+    // The Moon follows the Earth's centre and spin, but not its tilt.
+    m.moon = earthOrbit * glm::rotate(IDENTITY, MOON_ORBIT_TILT, Z_AXIS) *
+             glm::translate(IDENTITY,
+                            glm::vec3(cosf(t * MOON_ORBIT_RATE), 0.0f, sinf(t * MOON_ORBIT_RATE))) *
+             earthSpin * glm::scale(IDENTITY, glm::vec3(0.2f));
     return m;
 }

@@ -2,22 +2,14 @@
 #include "camera/camera_state.h"
 
 #include <cmath>
+#include <glm/geometric.hpp>
+#include <glm/trigonometric.hpp>
 
 namespace {
 
-constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 constexpr float PITCH_LIMIT = 89.0f;
 constexpr float ZOOM_MIN = 1.0f;
 constexpr float ZOOM_MAX = 45.0f;
-
-// Single-precision normalize: v times 1 / sqrt(v.v).
-glm::vec3 normalized(const glm::vec3& v) {
-    return v * (1.0f / std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z));
-}
-
-glm::vec3 crossed(const glm::vec3& a, const glm::vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 } // namespace
 
@@ -30,7 +22,7 @@ CameraState startCamera() {
     c.moveSpeed = 2.5f;
     c.lookSensitivity = 0.1f;
     c.zoom = 45.0f;
-    deriveCameraVectors(c);
+    updateCameraVectors(c);
     return c;
 }
 
@@ -40,17 +32,13 @@ bool firstCursorEvent = true;
 float lastCursorX = 400.0f;
 float lastCursorY = 300.0f;
 
-void deriveCameraVectors(CameraState& c) {
-    const float y = c.yaw * DEGREES_TO_RADIANS;
-    const float p = c.pitch * DEGREES_TO_RADIANS;
+void updateCameraVectors(CameraState& c) {
+    const float y = glm::radians(c.yaw);
+    const float p = glm::radians(c.pitch);
     const glm::vec3 f{cosf(y) * cosf(p), sinf(p), sinf(y) * cosf(p)};
-    c.cameraFront = normalized(f);
-    c.cameraRight = normalized(crossed(c.cameraFront, c.worldUp));
-    c.cameraUp = normalized(crossed(c.cameraRight, c.cameraFront));
-}
-
-void updateCameraVectors() {
-    deriveCameraVectors(camera);
+    c.cameraFront = glm::normalize(f);
+    c.cameraRight = glm::normalize(glm::cross(c.cameraFront, c.worldUp));
+    c.cameraUp = glm::normalize(glm::cross(c.cameraRight, c.cameraFront));
 }
 
 void applyMouseLook(float x, float y) {
@@ -71,7 +59,7 @@ void applyMouseLook(float x, float y) {
     else if (camera.pitch < -PITCH_LIMIT)
         camera.pitch = -PITCH_LIMIT;
 
-    updateCameraVectors();
+    updateCameraVectors(camera);
 }
 
 void moveCamera(const MoveKeys& keys, float deltaTime) {

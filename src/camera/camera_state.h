@@ -1,4 +1,4 @@
-// The one fly camera: its record, the cursor-tracking globals and the rules that turn it.
+// The one fly camera: its record, the cursor-tracking globals and the rules that move and turn it.
 #pragma once
 
 #include <glm/vec3.hpp>
@@ -16,20 +16,6 @@ struct CameraState {
     float zoom;            // kept by the scroll wheel; read by nothing
 };
 
-// The record as it stands before the first frame, with its derived vectors.
-CameraState startCamera();
-
-extern CameraState camera;
-extern bool firstCursorEvent;
-extern float lastCursorX;
-extern float lastCursorY;
-
-// Recomputes front, right and up of `c` from its yaw, pitch and world up.
-void deriveCameraVectors(CameraState& c);
-// The same, on the global camera.
-void updateCameraVectors();
-// Turns the global camera by one cursor event at (x, y), window coordinates.
-void applyMouseLook(float x, float y);
 // Which movement keys are held this frame.
 struct MoveKeys {
     bool forward; // W
@@ -37,6 +23,18 @@ struct MoveKeys {
     bool left;    // A
     bool right;   // D
 };
+
+extern CameraState camera;
+extern bool firstCursorEvent;
+extern float lastCursorX;
+extern float lastCursorY;
+
+// The record as it stands before the first frame, with its derived vectors.
+CameraState startCamera();
+// Recomputes front, right and up of `c` from its yaw, pitch and world up.
+void updateCameraVectors(CameraState& c);
+// Turns the global camera by one cursor event at (x, y), window coordinates.
+void applyMouseLook(float x, float y);
 // Moves the global camera along its stored front and right vectors by moveSpeed * deltaTime.
 void moveCamera(const MoveKeys& keys, float deltaTime);
 // Moves the global zoom by one wheel event's vertical offset.

@@ -9,6 +9,17 @@
 
 namespace {
 
+// The whole text of one file; a failed open or read throws std::ios_base::failure.
+std::string readShaderFile(const char* path) {
+    std::ifstream file;
+    file.exceptions(std::ifstream::failbit | std::ifstream::badbit);
+    file.open(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    file.close();
+    return text.str();
+}
+
 unsigned int compileStage(GLenum type, const std::string& source) {
     const unsigned int shader = glCreateShader(type);
     const char* text = source.c_str();
@@ -22,22 +33,12 @@ unsigned int compileStage(GLenum type, const std::string& source) {
 ShaderProgram::ShaderProgram(const char* vertexPath, const char* fragmentPath) {
     std::string vertexSource;
     std::string fragmentSource;
-    std::ifstream vertexFile;
-    std::ifstream fragmentFile;
-    vertexFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
-    fragmentFile.exceptions(std::ifstream::failbit | std::ifstream::badbit);
     try {
-        vertexFile.open(vertexPath);
-        fragmentFile.open(fragmentPath);
-        std::stringstream vertexStream;
-        std::stringstream fragmentStream;
-        vertexStream << vertexFile.rdbuf();
-        fragmentStream << fragmentFile.rdbuf();
-        vertexFile.close();
-        fragmentFile.close();
-        // Both texts are taken only once both files are read, so a failure leaves both empty.
-        vertexSource = vertexStream.str();
-        fragmentSource = fragmentStream.str();
+        std::string vertexText = readShaderFile(vertexPath);
+        std::string fragmentText = readShaderFile(fragmentPath);
+        // Taken only once both files are read, so a failure leaves both sources empty.
+        vertexSource = std::move(vertexText);
+        fragmentSource = std::move(fragmentText);
     } catch (std::ios_base::failure&) {
         std::cout << "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ" << std::endl;
     }

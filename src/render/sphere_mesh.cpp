@@ -2,16 +2,19 @@
 #include "render/sphere_mesh.h"
 
 #include <glad/gl.h>
+#include <vector>
 
 #include "render/planet_textures.h"
 
-std::vector<float> sphereVertices;
-std::vector<unsigned int> sphereIndices;
 unsigned int sphereVAO = 0;
 unsigned int sphereVBO = 0;
-unsigned int sphereEBO = 0;
 
 namespace {
+
+// Filled once at start-up and kept for the whole run; nothing reads them after the upload.
+std::vector<float> sphereVertices;
+std::vector<unsigned int> sphereIndices;
+unsigned int sphereEBO = 0;
 
 constexpr GLsizei VERTEX_STRIDE = SPHERE_FLOATS_PER_VERTEX * sizeof(float);
 
