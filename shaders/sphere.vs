@@ -39,14 +39,22 @@ void main() {
         return;
     }
 
-    // The unit sphere's position is its outward normal; model holds no shear.
+    // The unit sphere's position is its outward normal; model holds no shear. With back-face
+    // culling the far half is what gets drawn, seen through the near half: light the point the
+    // viewer's ray meets first, the drawn point mirrored across the plane through the centre
+    // perpendicular to the ray. Points of the near half keep their own normal.
     vec3 normal = normalize(mat3(model) * aPos);
-    vec3 toLight = light.position - world.xyz;
+    vec3 ray = normalize(world.xyz - viewPos);
+    if (dot(normal, ray) > 0.0)
+        normal = reflect(normal, ray);
+    vec3 surface = centre + radius * normal;
+
+    vec3 toLight = light.position - surface;
     float dist = length(toLight);
     toLight /= dist;
     float attenuation = 1.0 / (light.constant + light.linear * dist + light.quadratic * dist * dist);
     float diffuse = max(dot(normal, toLight), 0.0);
-    vec3 halfway = normalize(toLight + normalize(viewPos - world.xyz));
+    vec3 halfway = normalize(toLight + normalize(viewPos - surface));
     float specular = diffuse > 0.0 ? pow(max(dot(normal, halfway), 0.0), shininess) : 0.0;
 
     colourScale = light.ambient + attenuation * diffuse * light.diffuse;
