@@ -53,6 +53,7 @@ class XSession:
         finally:
             os.close(read_fd)
         self.display = ":" + number.decode().strip()
+        self.windows = set()  # the viewers' windows found so far
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
 
@@ -103,9 +104,10 @@ class Viewer:
                 raise XSessionError(f"viewer exited early with {self.process.returncode}")
             out = self.session.run(["xdotool", "search", "--onlyvisible", "--name",
                                     f"^{WINDOW_TITLE}$"], check=False)
-            ids = out.split()
-            return ids[0] if ids else None
+            # Several viewers may share the display: take a window no other viewer has taken.
+            return next((w for w in out.split() if w not in self.session.windows), None)
         self.window = wait_until(find, timeout, what="the viewer's window")
+        self.session.windows.add(self.window)
         # Focusing a window that is not yet mapped fails: retry until it takes.
         def focus():
             self.session.run(["xdotool", "windowfocus", "--sync", self.window], check=False,
@@ -149,6 +151,8 @@ class Viewer:
         polls the key once per frame could miss a quick tap on a loaded machine."""
         if not self.running():
             return self.wait_exit(timeout)
+        if self.window:
+            self.session.run(["xdotool", "windowfocus", "--sync", self.window], check=False)
         self.keydown("Escape")
         try:
             return self.wait_exit(timeout)
@@ -157,6 +161,7 @@ class Viewer:
 
     def stop(self):
         """Makes sure the process is gone; SIGTERM first so a tracer can flush its file."""
+        self.session.windows.discard(self.window)  # a later window may reuse its id
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
             try:
