@@ -17,6 +17,11 @@ from xsession import Viewer, XSession, XSessionError, copy_run_dir, wait_until  
 BUILD_DIR = os.path.abspath(os.environ.get("KIVO_BUILD_DIR", os.path.join(HERE, "..", "..",
                                                                           "build")))
 WIDTH, HEIGHT = 800, 600
+# Tracing: apitrace's GL wrapper, found the way `apitrace trace` finds it (the loader expands
+# $LIB), preloaded behind glx_redirect.so, which sends GLFW 3.4's own open of libGLX.so.0 to it.
+TRACE_PRELOAD = (os.path.join(BUILD_DIR, "tests", "glx_redirect.so") + ":"
+                 + os.path.join(os.path.dirname(shutil.which("apitrace") or "/usr/bin/apitrace"),
+                                "..", "$LIB", "apitrace", "wrappers", "glxtrace.so"))
 
 # The program's own diagnostic lines.
 SEPARATOR = " -- --------------------------------------------------- -- "
@@ -41,8 +46,9 @@ class ViewerRun:
         if prepare:
             prepare(self.scratch)
         self.trace_path = os.path.join(self.scratch, "run.trace") if trace else None
-        prefix = ["apitrace", "trace", "--api", "gl", "-o", self.trace_path] if trace else []
-        self.viewer = Viewer(session, self.scratch, args=args, prefix=prefix, env=env)
+        if trace:
+            env = dict(env or {}, TRACE_FILE=self.trace_path, LD_PRELOAD=TRACE_PRELOAD)
+        self.viewer = Viewer(session, self.scratch, args=args, env=env)
         self._trace = None
 
     def __enter__(self):
