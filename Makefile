@@ -9,7 +9,7 @@ endif
 JOBS ?= $(shell nproc)
 SOAK_SECONDS ?= 600
 
-.PHONY: all build deps test-deps run screenshot test bench soak images clean
+.PHONY: all build deps test-deps run screenshot test bench soak images fresh-check clean
 
 all: build
 
@@ -47,6 +47,11 @@ images:
 	@tools/install-deps --extra=xplanet-images
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target images
+
+# Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
+# and run make test and a headless make run; needs root and Debian's mirror.
+fresh-check:
+	tools/fresh-check $(RELEASE)
 
 clean:
 	rm -rf build build-sanitize

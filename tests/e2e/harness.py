@@ -14,6 +14,11 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 from xsession import Viewer, XSession, copy_run_dir, wait_until  # noqa: E402
 
 BUILD_DIR = os.environ.get("KIVO_BUILD_DIR", os.path.join(HERE, "..", "..", "build"))
+# Tracing: apitrace's GL wrapper, found the way `apitrace trace` finds it (the loader expands
+# $LIB), preloaded behind glx_redirect.so, which sends GLFW 3.4's own open of libGLX.so.0 to it.
+TRACE_PRELOAD = (os.path.join(BUILD_DIR, "tests", "glx_redirect.so") + ":"
+                 + os.path.join(os.path.dirname(shutil.which("apitrace") or "/usr/bin/apitrace"),
+                                "..", "$LIB", "apitrace", "wrappers", "glxtrace.so"))
 NUMBER = r"(?<![\w.&])-?\d+(?:\.\d+)?(?:e[-+]?\d+)?(?![\w.])"
 
 
@@ -27,8 +32,9 @@ class Run:
         if prepare:
             prepare(self.dir)
         self.trace_path = os.path.join(self.dir, "run.trace")
-        prefix = ["apitrace", "trace", "--api", "gl", "-o", self.trace_path] if trace else []
-        self.viewer = Viewer(session, self.dir, args=args, prefix=prefix, env=env)
+        if trace:
+            env = dict(env or {}, TRACE_FILE=self.trace_path, LD_PRELOAD=TRACE_PRELOAD)
+        self.viewer = Viewer(session, self.dir, args=args, env=env)
 
     def __enter__(self):
         self.viewer.wait_window()
