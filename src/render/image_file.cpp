@@ -35,6 +35,10 @@ bool isSoundBmp(const char* path, int maxSide) {
         width = little(h + 18, 2);
         height = little(h + 20, 2);
         bpp = little(h + 24, 2);
+        // stb reads a core header's palette four entries short (for 1 bit: none at all) and
+        // colours such pixels from uninitialised memory; only 24-bit core files decode right.
+        if (bpp != 24)
+            return false;
     } else if (headerSize >= 40 && got == 34) {
         width = static_cast<std::int32_t>(little(h + 18, 4));
         height = static_cast<std::int32_t>(little(h + 22, 4)); // negative: top row first

@@ -58,6 +58,8 @@ TEST(ImageFile, RefusesBrokenOversizedAndForeignFiles) {
     EXPECT_TRUE(decode("cut_pixels.bmp", good.substr(0, good.size() - 1), 16).empty());
     EXPECT_TRUE(decode("claims_more.bmp", bmp(16384, 16384, ""), 16384).empty());
     EXPECT_TRUE(decode("no_width.bmp", bmp(0, 2, good.substr(54)), 16).empty());
+    const std::string core1 = le(32, 4) + le(12, 4) + le(13, 2) + le(7, 2) + le(1, 2) + le(1, 2);
+    EXPECT_TRUE(decode("core_1bit.bmp", "BM" + le(60, 8) + core1 + std::string(34, 1), 16).empty());
     EXPECT_TRUE(decode("png.bmp", "\x89PNG\r\n\x1a\n" + good.substr(8), 16).empty());
     EXPECT_TRUE(decode("tall.bmp", 1000).empty());
     EXPECT_TRUE(decode("wide.bmp", 1000).empty());
