@@ -1,5 +1,6 @@
 # Two commands do everything on a fresh Debian 12 machine: `make run` and `make test`.
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
+# `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
 CMAKE_FLAGS += -DKIVO_SANITIZE=ON
@@ -8,8 +9,11 @@ BUILD_DIR ?= build
 endif
 JOBS ?= $(shell nproc)
 SOAK_SECONDS ?= 600
+FUZZ_SECONDS ?= 300
+FUZZ_DIR := build-fuzz
+CONVERT := /usr/bin/convert -size 13x7
 
-.PHONY: all build deps test-deps run screenshot test bench soak images fresh-check clean
+.PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean
 
 all: build
 
@@ -43,6 +47,32 @@ soak: test-deps
 	@$(MAKE) --no-print-directory build
 	python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
 
+# Seeds: a BMP of every layout the decoder takes (1, 4 and 8-bit palettes, 16-bit 555/565/1555/
+# 4444 bitfields, 24-bit with core, info and V5 headers, 32-bit plain and with alpha), a refused
+# core-header palette, and the hostile files of other formats. New inputs collect in
+# $(FUZZ_DIR)/corpus across runs; a crash leaves its input in $(FUZZ_DIR).
+fuzz: test-deps
+	@tools/install-deps --extra=clang
+	@tools/install-deps --extra="libclang-rt-$$(dpkg-query -W -f='$${Version}' clang | sed 's/^[0-9]*://; s/[.].*//')-dev"
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DKIVO_FUZZ=ON
+	cmake --build $(FUZZ_DIR) --target image_fuzz -j $(JOBS)
+	rm -rf $(FUZZ_DIR)/seeds && mkdir -p $(FUZZ_DIR)/seeds $(FUZZ_DIR)/corpus
+	cp tests/data/hostile/* $(FUZZ_DIR)/seeds/
+	cd $(FUZZ_DIR)/seeds && $(CONVERT) pattern:checkerboard -type bilevel BMP3:1.bmp && \
+	$(CONVERT) gradient:red-blue -colors 16 -type palette BMP3:4.bmp && \
+	$(CONVERT) gradient:red-blue -colors 16 -type palette BMP2:4-core.bmp && \
+	$(CONVERT) plasma:fractal -colors 200 -type palette -compress none BMP3:8.bmp && \
+	for t in RGB555 RGB565; do $(CONVERT) gradient:red-blue -define bmp:subtype=$$t BMP:16-$$t.bmp; done && \
+	for t in ARGB1555 ARGB4444; do \
+	$(CONVERT) gradient:red-blue -alpha set -define bmp:subtype=$$t BMP:16-$$t.bmp; done && \
+	$(CONVERT) gradient:red-blue -type truecolor BMP3:24.bmp && \
+	$(CONVERT) gradient:red-blue -type truecolor BMP2:24-core.bmp && \
+	$(CONVERT) gradient:red-blue -type truecolor BMP:24-v5.bmp && \
+	$(CONVERT) gradient:red-blue -alpha set -channel A -evaluate set 50% +channel BMP:32-alpha.bmp && \
+	$(CONVERT) gradient:red-blue -alpha set -define bmp3:alpha=true BMP3:32.bmp
+	$(FUZZ_DIR)/tests/image_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ_DIR)/ \
+		$(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
+
 images:
 	@tools/install-deps --extra=xplanet-images
 	@$(MAKE) --no-print-directory build
@@ -54,4 +84,4 @@ fresh-check:
 	tools/fresh-check $(RELEASE)
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz

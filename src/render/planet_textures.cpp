@@ -1,9 +1,10 @@
-// Decodes each planet image and uploads it as an RGB texture with mipmaps.
+// Makes the three planet textures and uploads each image that decodes as RGB with mipmaps.
 #include "render/planet_textures.h"
 
 #include <glad/gl.h>
 #include <iostream>
-#include <stb_image.h>
+
+#include "render/image_file.h"
 
 unsigned int earthTexture = 0;
 unsigned int sunTexture = 0;
@@ -20,18 +21,17 @@ void loadTexture(unsigned int& texture, const char* path, GLint maxSize) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 
-    // The header is checked before decoding, so an oversized image is never held in memory.
-    int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = nullptr;
-    if (stbi_info(path, &width, &height, &channels) && width <= maxSize && height <= maxSize)
-        pixels = stbi_load(path, &width, &height, &channels, 3); // always RGB, whatever the file
-    if (pixels) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    // The file is checked against its header before decoding, so no oversized or truncated
+    // image is ever held in memory.
+    const RgbImage image = decodeRgbImage(path, maxSize);
+    if (image.pixels) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, image.width, image.height, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, image.pixels);
         glGenerateMipmap(GL_TEXTURE_2D);
     } else {
         std::cout << "Failed to load texture" << std::endl;
     }
-    stbi_image_free(pixels);
+    freeRgbImage(image);
 }
 
 } // namespace
