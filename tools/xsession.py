@@ -56,6 +56,9 @@ class XSession:
         self.windows = set()  # the viewers' windows found so far
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
+        # GLFW 3.4 tries Wayland first unless the session says X11; it would take a compositor
+        # found in XDG_RUNTIME_DIR over this display, or print why it found none.
+        self.env["XDG_SESSION_TYPE"] = "x11"
 
     def run(self, args, timeout=20, check=True):
         """Runs a helper command (xdotool, import) on this display and returns its stdout."""
