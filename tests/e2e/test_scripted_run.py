@@ -10,13 +10,13 @@ HANDLER_CALLS = ("glEnable(", "glDisable(", "glCullFace(", "glPolygonMode(", "gl
 
 
 def uniforms(frame):
-    """name -> the values of its first array-valued set in a frame (the Earth's, for "model")."""
+    """name -> the values of each of its array-valued sets in a frame, in order."""
     found, name = {}, None
     for call in frame:
         name = (re.findall(r'name = "([^"]+)"', call) or [name])[0]
         values = re.search(r"value = \{([^}]*)\}", call)
         if values:
-            found.setdefault(name, [float(v) for v in values[1].split(",")])
+            found.setdefault(name, []).append([float(v) for v in values[1].split(",")])
     return found
 
 
@@ -62,14 +62,21 @@ class ScriptedRunTest(E2ETest):
         self.assertCalls(expected["shutdown"], shutdown, "shutdown")
         self.assertCalls(expected["handlers"], handled, "handlers")
 
-        # Each view looks from viewPos along light.direction, the camera's front.
-        values = [uniforms(frame) for frame in frames]
-        for v in values:
+        # Each view looks from viewPos along light.direction, the camera's front; the Earth,
+        # the Sun and the Moon are drawn with their own sizes, the Sun at the centre and the
+        # Moon one unit from the Earth.
+        values = [{k: v[0] for k, v in uniforms(frame).items()} for frame in frames]
+        for frame, v in zip(frames, values):
             view, eye, front = v["view"], v["viewPos"], v["light.direction"]
             for row in range(3):
                 moved = sum(view[4 * c + row] * eye[c] for c in range(3)) + view[12 + row]
                 self.assertAlmostEqual(moved, 0, delta=1e-4)
                 self.assertAlmostEqual(view[4 * row + 2], -front[row], delta=1e-6)
+            earth, sun, moon = uniforms(frame)["model"]
+            self.assertEqual([round(math.hypot(*m[:3]), 5) for m in (earth, sun, moon)],
+                             [0.4, 1, 0.2])
+            self.assertEqual(sun[12:15], [0, 0, 0])
+            self.assertAlmostEqual(math.dist(earth[12:15], moon[12:15]), 1, delta=1e-5)
 
         # The mouse turned the view by 10 degrees right, then 10 up, and in no other way.
         turns = []
