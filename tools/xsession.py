@@ -90,6 +90,7 @@ class Viewer:
         self.stdout_path = stdout_path or os.path.join(run_dir, "stdout.txt")
         self.stderr_path = self.stdout_path + ".err"
         self.window = None
+        self.max_rss_kb = None  # peak resident size, known once wait_exit or stop reaped it
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
             self.process = subprocess.Popen(
                 [*prefix, binary, *args], cwd=run_dir, env=dict(session.env, **(env or {})),
@@ -138,11 +139,26 @@ class Viewer:
     def running(self):
         return self.process.poll() is None
 
+    def _reap(self, timeout):
+        """Reaps the process with wait4, which also reports its peak RSS; returns the exit status,
+        or None if it still runs after `timeout` seconds."""
+        deadline = time.monotonic() + timeout
+        while self.process.returncode is None:
+            pid, status, usage = os.wait4(self.process.pid, os.WNOHANG)
+            if pid:
+                self.process.returncode = os.waitstatus_to_exitcode(status)
+                self.max_rss_kb = usage.ru_maxrss
+            elif time.monotonic() >= deadline:
+                return None
+            else:
+                time.sleep(0.02)
+        return self.process.returncode
+
     def wait_exit(self, timeout=30):
-        try:
-            return self.process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired as error:
-            raise XSessionError(f"viewer still running after {timeout}s") from error
+        status = self._reap(timeout)
+        if status is None:
+            raise XSessionError(f"viewer still running after {timeout}s")
+        return status
 
     def quit(self, timeout=30):
         """Holds Escape until the program exits and returns the exit status: a program that only
@@ -157,13 +173,12 @@ class Viewer:
 
     def stop(self):
         """Makes sure the process is gone; SIGTERM first so a tracer can flush its file."""
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-            try:
-                self.process.wait(timeout=15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        # os.kill, not Popen's signal methods: those poll, which would reap without the RSS.
+        if self._reap(0) is None:
+            os.kill(self.process.pid, signal.SIGTERM)
+            if self._reap(15) is None:
+                os.kill(self.process.pid, signal.SIGKILL)
+                self._reap(float("inf"))
 
     def stdout(self):
         with open(self.stdout_path, encoding="utf-8", errors="replace") as f:
