@@ -41,7 +41,7 @@ bench: test-deps
 
 soak: test-deps
 	@$(MAKE) --no-print-directory build
-	python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
+	/usr/bin/python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
 
 images:
 	@tools/install-deps --extra=xplanet-images
