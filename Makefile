@@ -37,7 +37,7 @@ test: test-deps
 
 bench: test-deps
 	@$(MAKE) --no-print-directory build
-	python3 bench/run_bench.py --build-dir $(BUILD_DIR) $(if $(QUICK),--quick)
+	/usr/bin/python3 bench/run_bench.py --build-dir $(BUILD_DIR) $(if $(QUICK),--quick)
 
 soak: test-deps
 	@$(MAKE) --no-print-directory build
