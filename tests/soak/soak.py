@@ -135,8 +135,12 @@ def main():
     span = 60.0 if end >= 180 else (end - warmup) / 3
     first = statistics.median(kb for t, kb in samples if warmup <= t < warmup + span)
     growth = statistics.median(kb for t, kb in samples if t >= end - span) - first
-    print(f"soak: RSS kB {min(rss)} to {max(rss)}, first-window median {first:.0f}, growth "
-          f"{growth:+.0f}; exit status {status}")
+    minutes = collections.defaultdict(list)
+    for t, kb in samples:
+        minutes[int(t // 60)].append(kb)
+    print(f"soak: RSS kB {min(rss)} to {max(rss)}, medians per minute "
+          f"{' '.join(f'{statistics.median(m):.0f}' for m in minutes.values())}; first window "
+          f"{first:.0f}, growth {growth:+.0f}; exit status {status}")
     problems = [text for bad, text in [
         (status != 0, f"exit status {status}, expected 0"),
         (out, f"unexpected standard output: {out[:500]!r}"),
