@@ -41,11 +41,11 @@ test: test-deps
 
 bench: test-deps
 	@$(MAKE) --no-print-directory build
-	python3 bench/run_bench.py --build-dir $(BUILD_DIR) $(if $(QUICK),--quick)
+	/usr/bin/python3 bench/run_bench.py --build-dir $(BUILD_DIR) $(if $(QUICK),--quick)
 
 soak: test-deps
 	@$(MAKE) --no-print-directory build
-	python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
+	/usr/bin/python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
 
 # Seeds: a BMP of every layout the decoder takes (1, 4 and 8-bit palettes, 16-bit 555/565/1555/
 # 4444 bitfields, 24-bit with core, info and V5 headers, 32-bit plain and with alpha), a refused
