@@ -70,8 +70,7 @@ fuzz: test-deps
 	$(CONVERT) gradient:red-blue -type truecolor BMP:24-v5.bmp && \
 	$(CONVERT) gradient:red-blue -alpha set -channel A -evaluate set 50% +channel BMP:32-alpha.bmp && \
 	$(CONVERT) gradient:red-blue -alpha set -define bmp3:alpha=true BMP3:32.bmp
-	$(FUZZ_DIR)/tests/image_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ_DIR)/ \
-		$(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
+	cd $(FUZZ_DIR) && tests/image_fuzz -max_total_time=$(FUZZ_SECONDS) corpus seeds
 
 images:
 	@tools/install-deps --extra=xplanet-images

@@ -16,10 +16,6 @@ void expectNear(const glm::vec3& v, const glm::vec3& want) {
     EXPECT_NEAR(glm::distance(v, want), 0.0f, 1e-5f) << v.x << ", " << v.y << ", " << v.z;
 }
 
-glm::vec3 centre(const glm::mat4& m) {
-    return glm::vec3(m[3]);
-}
-
 TEST(OrbitalScene, BodiesAtChosenTimes) {
     const BodyModels zero = bodyModelsAt(0.0f); // only the Earth's tilt and scale, at (-6, 0, 0)
     expectColumns(zero.earth, {0.2828427f, 0.2828427f, 0, 0, -0.2828427f, 0.2828427f, 0, 0, 0, 0,
@@ -34,28 +30,16 @@ TEST(OrbitalScene, BodiesAtChosenTimes) {
                   {0.2828427f, 0.2828427f, 0, 0, 0.2828427f, -0.2828427f, 0, 0, 0, 0, -0.4f, 0,
                    -4.242641f, 0, 2.121320f, 1},
                   1e-5f);
-    expectNear(centre(one.moon), {-4.949747f, 0.7071068f, 2.121320f});
+    expectNear(glm::vec3(one.moon[3]), {-4.949747f, 0.7071068f, 2.121320f});
 
     const BodyModels two = bodyModelsAt(2.0f);
-    expectNear(centre(two.earth), {0, 0, 3});
-    expectNear(centre(two.moon) - centre(two.earth), {0.7071068f, -0.7071068f, 0});
-    expectNear(centre(bodyModelsAt(4.0f).earth), {6, 0, 0});
+    expectNear(glm::vec3(two.earth[3]), {0, 0, 3});
+    expectNear(glm::vec3(two.moon[3]) - glm::vec3(two.earth[3]), {0.7071068f, -0.7071068f, 0});
+    expectNear(glm::vec3(bodyModelsAt(4.0f).earth[3]), {6, 0, 0});
 
     const glm::mat4 sun = bodyModelsAt(9.0f).sun; // a quarter turn: +x to -z, +z to +x
     expectNear(glm::vec3(sun * glm::vec4(1, 0, 0, 0)), {0, 0, -1});
     expectNear(glm::vec3(sun * glm::vec4(0, 0, 1, 0)), {1, 0, 0});
-}
-
-TEST(OrbitalScene, BodiesNeverIntersectOverTwoMinutes) {
-    for (float t = 0.0f; t < 120.0f; t += 0.01f) {
-        const BodyModels m = bodyModelsAt(t);
-        const float sunToEarth = glm::length(centre(m.earth));
-        ASSERT_TRUE(sunToEarth >= 3.0f - 1e-5f && sunToEarth <= 6.0f + 1e-5f) << "t = " << t;
-        ASSERT_NEAR(glm::distance(centre(m.moon), centre(m.earth)), 1.0f, 1e-5f) << "t = " << t;
-        // Uniform scales: each body keeps its radius along every axis.
-        ASSERT_NEAR(glm::length(glm::vec3(m.earth[1])), 0.4f, 1e-5f) << "t = " << t;
-        ASSERT_NEAR(glm::length(glm::vec3(m.moon[2])), 0.2f, 1e-5f) << "t = " << t;
-    }
 }
 
 } // namespace

@@ -1,0 +1,219 @@
+# The real program on a private Xvfb: a scripted, traced run against expected_calls.txt, its
+# picture from solid-colour maps with culling on and off; then broken run directories, no display
+# at all, and a Wayland compositor where GLFW speaks Wayland.
+import itertools
+import math
+import os
+import pathlib
+import re
+import shutil
+import statistics
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+
+from harness import BUILD_DIR, HERE, E2ETest, Run, expected_calls, matches, wait_until
+
+HANDLER_CALLS = ("glEnable(", "glDisable(", "glCullFace(", "glPolygonMode(", "glViewport(")
+TEXTURE = "Failed to load texture"
+READ = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
+VERTEX = "ERROR::SHADER_COMPILATION_ERROR of type: VERTEX"
+FRAGMENT = "ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT"
+LINK = "ERROR::PROGRAM_LINKING_ERROR of type: PROGRAM"
+BUILD_ERROR = re.compile(r"^(ERROR::\w+ of type: \w+)\n(.*?)\n -- -{51} -- \n", re.M | re.S)
+HOSTILE = {f.name: f.read_bytes() for f in pathlib.Path(HERE, "..", "data", "hostile").iterdir()}
+# A 24-bit BMP header that declares 16384 x 16384 pixels and holds none of them.
+EMPTY_GIANT = struct.pack("<2sI4xIIiiHH24x", b"BM", 54, 54, 40, 16384, 16384, 1, 24)
+# name: ({run directory file: new bytes, or None to remove it}, lines printed, build errors folded)
+CASES = {
+    "fragment shader missing": ({"sphere.fs": None}, [READ, VERTEX, FRAGMENT, LINK]),
+    "vertex shader syntax error": ({"sphere.vs": b"#version 330 core\nnot glsl;\n"},
+                                   [VERTEX, LINK]),
+    "no res directory": ({"res": None}, [TEXTURE] * 3),
+    "PIC, HDR and 16-bit PGM under .bmp names": ({
+        "res/earth.bmp": HOSTILE["pic-null-deref.bmp"],
+        "res/sun.bmp": HOSTILE["hdr-endless-loop.bmp"],
+        "res/moon.bmp": HOSTILE["pgm16-overread.bmp"]}, [TEXTURE] * 3),
+    "JPEG, and a header without its pixels": ({
+        "res/earth.bmp": HOSTILE["jpeg-undefined-huffman.bmp"], "res/sun.bmp": EMPTY_GIANT},
+        [TEXTURE] * 2),
+}
+
+
+def replaced(files):
+    def prepare(run_dir):
+        for name, content in files.items():
+            path = pathlib.Path(run_dir, name)
+            shutil.rmtree(path) if path.is_dir() else path.unlink()
+            if content is not None:
+                path.write_bytes(content)
+    return prepare
+
+
+# The values of each array-valued set of uniform `name` in a frame, in order.
+def values(frame, name):
+    found = re.findall(rf'"{re.escape(name)}"\) = \S+\n\w+\(.*value = \{{([^}}]*)\}}',
+                       "\n".join(frame))
+    return [[float(v) for v in text.split(",")] for text in found]
+
+
+def solid_maps(run_dir):
+    # The Sun red over blue and 34 pixels wide, in rows of 102 bytes that OpenGL's default 4-byte
+    # row alignment would skew; the Earth cyan, the Moon yellow.
+    for name, size, *colours in (("sun", "34x8", "xc:red", "xc:blue"),
+                                 ("earth", "64x32", "xc:cyan"), ("moon", "64x32", "xc:yellow")):
+        subprocess.run(["convert", "-size", size, *colours, "-append", "-type", "TrueColor",
+                        f"BMP3:{run_dir}/res/{name}.bmp"], check=True)
+
+
+def is_earth(p):
+    return p[1] > 60 and p[2] > 60 and p[0] < 40
+
+
+def is_body(p):  # the Earth (cyan) or the Moon (yellow), never a colour of the Sun
+    return is_earth(p) or (p[0] > 60 and p[1] > 60 and p[2] < 40)
+
+
+class ViewerTest(E2ETest):
+    screen = (1600, 700)  # two windows side by side
+
+    def test_scripted_run(self):
+        with Run(self.session, trace=True, args=("--help", "-f", "missing.cfg")) as run:
+            viewer = run.viewer
+            wait_until(lambda: max(run.pixels(viewer.window).getpixel((400, 300))) > 40, 20,
+                       what="the Sun drawn")
+            # The first cursor event only records the position; then 100 right, then 100 up.
+            viewer.xdotool("mousemove", "100", "100", "sleep", "0.2", "mousemove", "200", "100",
+                           "sleep", "0.2", "mousemove", "200", "0", "sleep", "0.2",
+                           "keydown", "w", "sleep", "1", "keyup", "w",
+                           "key", "--delay", "30", "b", "c", "l", "f", "q", "x", "Return", "space",
+                           "windowsize", "--sync", viewer.window, "640", "480")
+            self.quit_ok(run)
+            self.assertEqual(viewer.stdout(), "")
+            calls = run.calls()
+
+        expected = expected_calls()
+        begin = next(i for i, c in enumerate(calls) if c.startswith("glGenVertexArrays("))
+        first = next(i for i, c in enumerate(calls) if c.startswith("glClearColor("))
+        self.assertTrue(any(matches(expected["context"][0], c) for c in calls[:begin]))
+        self.assertCalls(expected["startup"], calls[begin:first], "start-up")
+        # Frames end at each swap; the handlers run after it, before the next frame starts.
+        frames, handled = [[]], []
+        for call in calls[first:]:
+            if call.startswith("glXSwapBuffers("):
+                frames.append([])
+            elif not frames[-1] and call.startswith(HANDLER_CALLS):
+                handled.append(call)
+            else:
+                frames[-1].append(call)
+        self.assertCalls(expected["shutdown"], frames.pop(), "shutdown")
+        self.assertCalls(expected["handlers"], handled, "handlers")
+        for number, frame in enumerate(frames):
+            self.assertCalls(expected["frame"], frame, f"frame {number}")
+
+        # The mouse turned the view 10 degrees right, then 10 up, and in no other way.
+        fronts = [values(frame, "light.direction")[0] for frame in frames]
+        turns = [(round(math.degrees(math.atan2(z, x)), 2), round(math.degrees(math.asin(y)), 2))
+                 for x, y, z in fronts]
+        self.assertEqual([turn for turn, _ in itertools.groupby(turns)],
+                         [(-90, 0), (-80, 0), (-80, 10)])
+        # Held W moved the eye at 2.5 units per second of the scene's clock, read from the
+        # Earth's place on its 8 s orbit, (-6 cos wt, 0, 3 sin wt).
+        eyes = [values(frame, "viewPos")[0] for frame in frames]
+        moving = [k for k in range(1, len(eyes)) if eyes[k] != eyes[k - 1]]
+        start, end = moving[0] - 1, moving[-1]
+        times = [math.atan2(m[14] / 3, -m[12] / 6) / (math.pi / 4)
+                 for m in (values(frame, "model")[0] for frame in frames[start:end + 1])]
+        steps = [(b - a) % 8 for a, b in zip(times, times[1:])]
+        self.assertGreater(sum(steps), 0.5)
+        self.assertAlmostEqual(math.dist(eyes[start], eyes[end]), 2.5 * sum(steps),
+                               delta=2.5 * max(steps) + 1e-3)
+
+    def test_sun_colours_and_the_earths_day_and_night(self):
+        with Run(self.session, prepare=solid_maps) as culled, \
+                Run(self.session, prepare=solid_maps) as unculled:
+            unculled.viewer.key("c")
+            unculled.viewer.xdotool("windowmove", "--sync", unculled.viewer.window, "800", "0")
+            seen = {(left, what): False for left in (0, 800) for what in ("sun", "beside", "front")}
+            deadline = time.monotonic() + 30
+            while not all(seen.values()) and time.monotonic() < deadline:
+                self.check_picture(culled.pixels(), seen)
+            self.assertTrue(all(seen.values()), seen)
+            self.quit_ok(culled)
+            self.quit_ok(unculled)
+
+    def check_picture(self, pixels, seen):
+        band = pixels.crop((0, 255, 1600, 345))  # the Earth's path, and the Sun's probes
+        bodies = [(i % 1600, p) for i, p in enumerate(band.getdata()) if is_body(p)]
+        for left in (0, 800):
+            if max(pixels.getpixel((left + 400, 300))) < 40:
+                continue  # not drawn yet
+            if not [x for x, _ in bodies if abs(x - left - 400) < 70]:
+                # The Sun at full colour: red from the image's top half, blue from its bottom.
+                for dy in (15, 25, 35):
+                    self.assertEqual(pixels.getpixel((left + 400, 300 - dy)), (255, 0, 0), dy)
+                    self.assertEqual(pixels.getpixel((left + 400, 300 + dy)), (0, 0, 255), dy)
+                seen[(left, "sun")] = True
+            earth = [(x - left, p[1]) for x, p in bodies if is_earth(p) and 0 <= x - left < 800]
+            cx = statistics.mean(x for x, _ in earth) if earth else 0
+            if len(earth) > 1500 and abs(cx - 400) > 230:
+                # Nearer than the Sun and beside it, about half lit: its Sun side is the brighter.
+                near = [g for x, g in earth if (x - cx) * (400 - cx) > 0]
+                far = [g for x, g in earth if (x - cx) * (400 - cx) < 0]
+                self.assertGreater(statistics.mean(near), statistics.mean(far) + 15, left)
+                seen[(left, "beside")] = True
+            elif len(earth) > 1500 and abs(cx - 400) < 110:
+                # Between the camera and the Sun: at most a tenth of the visible disc is in
+                # daylight, so the median pixel has the ambient half of the map's 255.
+                median = statistics.median(g for _, g in earth)
+                self.assertAlmostEqual(median, 127.5, delta=10, msg=left)
+                seen[(left, "front")] = True
+
+
+class EnvironmentsTest(E2ETest):
+    def test_broken_run_directories(self):
+        for name, (files, expected) in CASES.items():
+            with self.subTest(name), Run(self.session, prepare=replaced(files)) as run:
+                self.quit_ok(run)
+                out = run.viewer.stdout()
+                self.assertEqual(BUILD_ERROR.sub(r"\1\n", out).splitlines(), expected, out)
+                for head, log in BUILD_ERROR.findall(out):
+                    self.assertTrue(log.strip(), f"{head} without the driver's log")
+                self.assertLess(run.viewer.max_rss_kb, 400_000)
+
+    def test_without_a_display_the_context_failure_ends_the_run(self):
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        result = subprocess.run("./kivo_model", cwd=BUILD_DIR, env=env, capture_output=True,
+                                text=True)
+        self.assertEqual((result.stdout, result.returncode),
+                         ("Failed to Create OpenGL Context\n", 255))
+
+    @unittest.skipUnless(os.environ.get("KIVO_GLFW_WAYLAND"), "this GLFW has no Wayland")
+    def test_runs_on_a_nested_weston(self):
+        runtime = tempfile.mkdtemp(prefix="kivo-wl-")
+        weston = subprocess.Popen(
+            ["weston", "--backend=x11", "--socket=kivo", "--width=1024", "--height=768"],
+            env=dict(self.session.env, XDG_RUNTIME_DIR=runtime), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        try:
+            output = wait_until(lambda: self.session.run(
+                ["xdotool", "search", "--onlyvisible", "--class", "weston"], check=False).split(),
+                30, what="Weston's window")[0]
+            self.session.run(["xdotool", "windowfocus", "--sync", output])  # keys go through it
+            wayland = dict(DISPLAY="", WAYLAND_DISPLAY="kivo", XDG_RUNTIME_DIR=runtime,
+                           XDG_SESSION_TYPE="wayland")
+            with Run(self.session, env=wayland) as run:
+                wait_until(lambda: sum(r > 150 and r - b > 80  # the Sun's orange disc
+                                       for r, _, b in run.pixels().getdata()) > 2000,
+                           30, what="the Sun on Weston's output")
+                self.quit_ok(run)
+                self.assertEqual(run.viewer.stdout(), "")
+        finally:
+            weston.terminate()
+            weston.wait(10)
+
+
+if __name__ == "__main__":
+    unittest.main()
