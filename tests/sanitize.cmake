@@ -1,6 +1,4 @@
-# Run-time options for the tests of the sanitizer build (KIVO_SANITIZE=ON); empty otherwise.
-set(KIVO_UNIT_TEST_ENV "")
-set(KIVO_GL_TEST_ENV "")
+# Run-time options for the tests of the sanitizer build (KIVO_SANITIZE=ON); unset otherwise.
 if(KIVO_SANITIZE)
     set(checks "halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:strict_string_checks=1")
     # Our own code alone: leaks checked too; one entry, as test discovery splits lists.

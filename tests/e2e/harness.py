@@ -16,11 +16,9 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 from xsession import Viewer, XSession, copy_run_dir, wait_until  # noqa: E402,F401
 
 BUILD_DIR = os.environ.get("KIVO_BUILD_DIR", os.path.join(HERE, "..", "..", "build"))
-# Tracing: apitrace's GL wrapper, found the way `apitrace trace` finds it (the loader expands
-# $LIB), preloaded behind glx_redirect.so, which sends GLFW 3.4's own open of libGLX.so.0 to it.
-TRACE_PRELOAD = (os.path.join(BUILD_DIR, "tests", "glx_redirect.so") + ":"
-                 + os.path.join(os.path.dirname(shutil.which("apitrace") or "/usr/bin/apitrace"),
-                                "..", "$LIB", "apitrace", "wrappers", "glxtrace.so"))
+# Tracing: Debian's apitrace GL wrapper (the loader expands $LIB), preloaded behind
+# glx_redirect.so, which sends GLFW 3.4's own open of libGLX.so.0 to it.
+TRACE_PRELOAD = f"{BUILD_DIR}/tests/glx_redirect.so:/usr/$LIB/apitrace/wrappers/glxtrace.so"
 NUMBER = r"(?<![\w.&])-?\d+(?:\.\d+)?(?:e[-+]?\d+)?(?![\w.])"
 
 

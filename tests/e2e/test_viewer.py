@@ -113,10 +113,15 @@ class ViewerTest(E2ETest):
         for number, frame in enumerate(frames):
             self.assertCalls(expected["frame"], frame, f"frame {number}")
 
+        # Each view looks along the camera's front, and the Moon keeps one unit from the Earth.
+        for frame in frames:
+            (view, *_), (front,), (earth, _, moon) = (values(frame, uniform) for uniform in
+                                                       ("view", "light.direction", "model"))
+            self.assertLess(math.dist(view[2:11:4], [-f for f in front]), 1e-5)
+            self.assertAlmostEqual(math.dist(earth[12:15], moon[12:15]), 1, delta=1e-5)
         # The mouse turned the view 10 degrees right, then 10 up, and in no other way.
-        fronts = [values(frame, "light.direction")[0] for frame in frames]
         turns = [(round(math.degrees(math.atan2(z, x)), 2), round(math.degrees(math.asin(y)), 2))
-                 for x, y, z in fronts]
+                 for x, y, z in (values(frame, "light.direction")[0] for frame in frames)]
         self.assertEqual([turn for turn, _ in itertools.groupby(turns)],
                          [(-90, 0), (-80, 0), (-80, 10)])
         # Held W moved the eye at 2.5 units per second of the scene's clock, read from the

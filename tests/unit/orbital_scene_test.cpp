@@ -35,7 +35,6 @@ TEST(OrbitalScene, BodiesAtChosenTimes) {
     const BodyModels two = bodyModelsAt(2.0f);
     expectNear(glm::vec3(two.earth[3]), {0, 0, 3});
     expectNear(glm::vec3(two.moon[3]) - glm::vec3(two.earth[3]), {0.7071068f, -0.7071068f, 0});
-    expectNear(glm::vec3(bodyModelsAt(4.0f).earth[3]), {6, 0, 0});
 
     const glm::mat4 sun = bodyModelsAt(9.0f).sun; // a quarter turn: +x to -z, +z to +x
     expectNear(glm::vec3(sun * glm::vec4(1, 0, 0, 0)), {0, 0, -1});
