@@ -43,7 +43,7 @@ TEST(ImageFile, DecodesOddWidthTopRowFirstEitherRowOrder) {
     const std::string rgb("3x2:\1\1\1\2\2\2\3\3\3\0\0\xff\0\xff\0\xff\0\0", 22);
     EXPECT_EQ(decode("bottom_up.bmp", 16, bmp(3, 2, bottom + top)), rgb);
     EXPECT_EQ(decode("top_down.bmp", 16, bmp(3, -2, top + bottom)), rgb);
-    EXPECT_EQ(decode("bgra.bmp", 16, bmp(1, 1, "\3\2\1\xff", 32)), "1x1:\1\2\3"); // always RGB
+    EXPECT_EQ(decode("bgra.bmp", 16, bmp(2, 1, "\3\2\1\xff\6\5\4\xff", 32)), "2x1:\1\2\3\4\5\6");
 }
 
 TEST(ImageFile, RefusesBrokenAndOversizedFiles) {
