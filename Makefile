@@ -1,4 +1,4 @@
-# Two commands do everything on a fresh Debian 12 machine: `make run` and `make test`.
+# Two commands do everything on a fresh Debian 12 or 13 machine: `make run` and `make test`.
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
 # `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
 ifeq ($(SANITIZE),1)
