@@ -7,7 +7,7 @@
 
 #define STBI_ONLY_BMP
 #define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
+#include <stb_image.h>
 
 namespace {
 
