@@ -1,4 +1,5 @@
-# Two commands do everything on a fresh Debian 12 or 13 machine: `make run` and `make test`.
+# Two commands do everything on a fresh Debian 12 or 13 machine, in either order: `make run` and
+# `make test` install what they need, build into build/ and run. `make` alone only builds.
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
 # `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
 ifeq ($(SANITIZE),1)
@@ -23,20 +24,22 @@ deps:
 test-deps:
 	@tools/install-deps --test
 
-$(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
-
-build: deps $(BUILD_DIR)/CMakeCache.txt
+# Configures on every build, so a later command picks up what an earlier one installed; a failed
+# configure leaves no cache behind to stand in the way of the next.
+build:
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) || { rm -rf $(BUILD_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeFiles; exit 1; }
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+run: deps
+	@$(MAKE) --no-print-directory build
 	tools/run-viewer $(BUILD_DIR)
 
-screenshot: build
+screenshot: deps
+	@$(MAKE) --no-print-directory build
 	tools/run-viewer --headless --screenshot docs/screenshot.png $(BUILD_DIR)
 
 test: test-deps
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build CMAKE_FLAGS="$(CMAKE_FLAGS) -DBUILD_TESTING=ON -DKIVO_REQUIRE_TESTS=ON"
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
 bench: test-deps
@@ -72,13 +75,13 @@ fuzz: test-deps
 	$(CONVERT) gradient:red-blue -alpha set -define bmp3:alpha=true BMP3:32.bmp
 	cd $(FUZZ_DIR) && tests/image_fuzz -max_total_time=$(FUZZ_SECONDS) corpus seeds
 
-images:
+images: deps
 	@tools/install-deps --extra=xplanet-images
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target images
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
-# and run make test and a headless make run; needs root and Debian's mirror.
+# and run a headless make run, then make test; needs root and the mirror apt is configured with.
 fresh-check:
 	tools/fresh-check $(RELEASE)
 
