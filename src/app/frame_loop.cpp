@@ -5,6 +5,7 @@
 #include <glad/gl.h>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include "app/frame_clock.h"
 #include "app/orbital_scene.h"
 #include "camera/camera_state.h"
 #include "render/planet_textures.h"
@@ -13,21 +14,10 @@
 
 namespace {
 
-struct FrameTiming {
-    float deltaTime; // seconds between this frame's start and the previous one's
-    float lastFrame; // clock value at the previous frame's start
-};
-
-FrameTiming frameTiming = {0.0f, 0.0f};
+FrameTiming frameTiming;
 
 bool keyDown(GLFWwindow* window, int key) {
     return glfwGetKey(window, key) == GLFW_PRESS;
-}
-
-void advanceTiming() {
-    const float now = static_cast<float>(glfwGetTime());
-    frameTiming.deltaTime = now - frameTiming.lastFrame;
-    frameTiming.lastFrame = now;
 }
 
 // Escape asks to close (the frame still runs to its end); W, S, A, D move the camera.
@@ -79,7 +69,7 @@ void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {
 
     while (!glfwWindowShouldClose(window)) {
         // Timing and input.
-        advanceTiming();
+        frameTiming.advance(glfwGetTime());
         processKeys(window);
 
         // Clear, then the per-frame light and eye uniforms.
@@ -88,12 +78,15 @@ void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {
         program.activate();
         setLightUniforms(program);
 
+        // Deliberate, not a copy-paste slip: every body sets "projection" and "view" again, and the
+        // Earth and the Moon (not the Sun) bind the vertex array again. This is the frame's fixed
+        // call sequence, which the traced end-to-end run compares call for call.
         // Earth; its clock reading is the animation time of all three bodies.
         bindBodyTexture(earthTexture);
         const glm::mat4 view =
             glm::lookAt(camera.cameraPos, camera.cameraPos + camera.cameraFront, camera.cameraUp);
         setCameraMatrices(program, projection, view);
-        const float t = static_cast<float>(glfwGetTime());
+        const float t = sceneTime(glfwGetTime());
         glBindVertexArray(sphereVAO);
         const BodyModels models = bodyModelsAt(t);
         program.setUniformMat4("model", models.earth);

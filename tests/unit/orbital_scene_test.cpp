@@ -1,8 +1,11 @@
 // The bodies' model matrices at chosen times, against values worked out by hand.
+#include <algorithm>
 #include <array>
 #include <glm/geometric.hpp>
+#include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
 
+#include "app/frame_clock.h"
 #include "app/orbital_scene.h"
 
 namespace {
@@ -10,6 +13,12 @@ namespace {
 void expectColumns(const glm::mat4& m, const std::array<float, 16>& want, float tol = 2e-6f) {
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(m[i / 4][i % 4], want[i], tol) << "column " << i / 4 << " row " << i % 4;
+}
+
+std::array<float, 16> columns(const glm::mat4& m) {
+    std::array<float, 16> values;
+    std::copy_n(glm::value_ptr(m), 16, values.begin());
+    return values;
 }
 
 void expectNear(const glm::vec3& v, const glm::vec3& want) {
@@ -39,6 +48,31 @@ TEST(OrbitalScene, BodiesAtChosenTimes) {
     const glm::mat4 sun = bodyModelsAt(9.0f).sun; // a quarter turn: +x to -z, +z to +x
     expectNear(glm::vec3(sun * glm::vec4(1, 0, 0, 0)), {0, 0, -1});
     expectNear(glm::vec3(sun * glm::vec4(0, 0, 1, 0)), {1, 0, 0});
+}
+
+// The scene clock wraps by the scene's period: the same models a period or a day later, nothing
+// changed in the first period, and steady 1 ms steps after a day of running.
+TEST(FrameClock, SceneRepeatsAndStepsStaySteadyAfterADay) {
+    for (const double t : {0.3, 9.0, 71.9}) {
+        EXPECT_EQ(sceneTime(t), static_cast<float>(t));
+        const BodyModels first = bodyModelsAt(sceneTime(t));
+        for (const double later : {t + SCENE_PERIOD, t + 1201 * SCENE_PERIOD}) {
+            const BodyModels again = bodyModelsAt(sceneTime(later));
+            expectColumns(again.earth, columns(first.earth));
+            expectColumns(again.moon, columns(first.moon));
+        }
+    }
+    FrameTiming timing;
+    const double day = 86450.0; // a day and 50 s: float seconds there step by 7.8 ms
+    for (int k = 0; k <= 100; ++k) {
+        timing.advance(day + k * 0.001);
+        if (k > 0) {
+            EXPECT_NEAR(timing.deltaTime, 0.001f, 1e-7f) << k;
+            EXPECT_NEAR(sceneTime(day + k * 0.001) - sceneTime(day + (k - 1) * 0.001), 0.001f,
+                        1e-5f)
+                << k;
+        }
+    }
 }
 
 } // namespace

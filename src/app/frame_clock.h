@@ -1,0 +1,21 @@
+// The frame clock: GLFW's double-precision seconds turned into the single-precision time step and
+// scene time of a frame, both exact however long the program has run.
+#pragma once
+
+// Seconds between the starts of this frame and the previous one; the previous start itself is
+// kept in double precision, so the step stays exact after days of running.
+struct FrameTiming {
+    float deltaTime = 0.0f;
+    double lastFrame = 0.0;
+
+    // Takes the clock reading at the start of a frame.
+    void advance(double now);
+};
+
+// The scene's common period: the Earth's 8 s orbit and 0.4 s spin, the Moon's 2 s lap and the
+// Sun's 36 s turn all repeat every 72 s.
+constexpr double SCENE_PERIOD = 72.0;
+
+// Animation time for a clock reading: wrapped by the scene's period before it becomes single
+// precision, so the bodies move as smoothly after a day as in the first minute.
+float sceneTime(double clock);
