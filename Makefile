@@ -15,7 +15,7 @@ FUZZ_DIR := build-fuzz
 CONVERT := /usr/bin/convert -size 13x7
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean
-.PHONY: web test-web
+.PHONY: web test-web web-screenshot
 
 all: build
 
@@ -94,6 +94,10 @@ web:
 test-web: web
 	@tools/install-deps --extra="chromium python3-pil"
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v tests/web/test_page.py
+
+web-screenshot: web
+	@tools/install-deps --extra=chromium
+	/usr/bin/python3 tools/chromium.py build-web/index.html docs/web-screenshot.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, then make test; needs root and the mirror apt is configured with.
