@@ -55,7 +55,9 @@ std::string shaderSourceForThisGL(const std::string& source) {
     return ES_HEADER + source.substr(0, line) + ES_PRECISION + source.substr(end);
 }
 
-void setPointSize(float) {} // WebGL2's points take their size from the vertex shader
+// WebGL2 has no glPointSize, and GLAD leaves its pointer null: points take their size from the
+// vertex shader there.
+void setPointSize(float) {}
 
 void setPolygonMode(GLenum mode) {
     wireframe = mode == GL_LINE;
