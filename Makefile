@@ -15,6 +15,7 @@ FUZZ_DIR := build-fuzz
 CONVERT := /usr/bin/convert -size 13x7
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean
+.PHONY: web test-web web-screenshot
 
 all: build
 
@@ -80,10 +81,28 @@ images: deps
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target images
 
+# The browser page, build-web/index.html, one self-contained file built by Emscripten; test-web
+# drives it in headless Chromium. Debian's emcc needs Debian's node modules (whichever node runs
+# it) and Debian's Python.
+WEB_ENV := NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
+
+web:
+	@tools/install-deps --extra=emscripten
+	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release || { rm -rf build-web/CMakeCache.txt build-web/CMakeFiles; exit 1; }
+	$(WEB_ENV) cmake --build build-web -j $(JOBS)
+
+test-web: web
+	@tools/install-deps --extra="chromium python3-pil"
+	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v tests/web/test_page.py
+
+web-screenshot: web
+	@tools/install-deps --extra=chromium
+	/usr/bin/python3 tools/chromium.py build-web/index.html docs/web-screenshot.png
+
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, then make test; needs root and the mirror apt is configured with.
 fresh-check:
 	tools/fresh-check $(RELEASE)
 
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-fuzz build-web

@@ -8,6 +8,7 @@
 #include "app/frame_clock.h"
 #include "app/orbital_scene.h"
 #include "camera/camera_state.h"
+#include "platform/platform.h"
 #include "render/planet_textures.h"
 #include "render/shader_program.h"
 #include "render/sphere_mesh.h"
@@ -56,8 +57,10 @@ void setCameraMatrices(const ShaderProgram& program, const glm::mat4& projection
     program.setUniformMat4("view", view);
 }
 
+// The browser has no polygon mode and draws its wireframe itself.
 void drawSphere() {
-    glDrawElements(GL_TRIANGLES, SPHERE_INDEX_COUNT, GL_UNSIGNED_INT, 0);
+    if (!drawSphereWireframe())
+        glDrawElements(GL_TRIANGLES, SPHERE_INDEX_COUNT, GL_UNSIGNED_INT, 0);
 }
 
 } // namespace
@@ -105,8 +108,8 @@ void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {
         program.setUniformMat4("model", models.moon);
         drawSphere();
 
-        // Present, then let the handlers run.
-        glfwSwapBuffers(window);
+        // Present, then let the handlers run (in the browser, they run while it shows the frame).
+        presentFrame(window);
         glfwPollEvents();
     }
 }

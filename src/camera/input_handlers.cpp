@@ -5,6 +5,7 @@
 #include <glad/gl.h>
 
 #include "camera/camera_state.h"
+#include "platform/platform.h"
 
 void onFramebufferResize(GLFWwindow*, int width, int height) {
     glViewport(0, 0, width, height);
@@ -21,10 +22,10 @@ void onKey(GLFWwindow* window, int key, int, int, int) {
         glDisable(GL_CULL_FACE);
         break;
     case GLFW_KEY_F:
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        setPolygonMode(GL_FILL);
         break;
     case GLFW_KEY_L:
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        setPolygonMode(GL_LINE);
         break;
     case GLFW_KEY_ESCAPE:
         glfwSetWindowShouldClose(window, GLFW_TRUE);

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "platform/platform.h"
+
 namespace {
 
 // The whole text of one file; a failed open or read throws std::ios_base::failure.
@@ -22,7 +24,8 @@ std::string readShaderFile(const char* path) {
 
 unsigned int compileStage(GLenum type, const std::string& source) {
     const unsigned int shader = glCreateShader(type);
-    const char* text = source.c_str();
+    const std::string glsl = shaderSourceForThisGL(source);
+    const char* text = glsl.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     return shader;

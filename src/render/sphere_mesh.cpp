@@ -4,6 +4,7 @@
 #include <glad/gl.h>
 #include <vector>
 
+#include "platform/platform.h"
 #include "render/planet_textures.h"
 
 unsigned int sphereVAO = 0;
@@ -37,7 +38,7 @@ void uploadSphere() {
 }
 
 void setRenderState() {
-    glPointSize(15.0f);
+    setPointSize(15.0f);
     glLineWidth(5.0f);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);

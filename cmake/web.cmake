@@ -1,0 +1,63 @@
+# The browser build, through Emscripten (emcmake cmake): its dependencies as the browser has them,
+# and the one self-contained page, index.html, that kivo_model becomes.
+if(CMAKE_VERSION VERSION_LESS 3.19)
+    message(FATAL_ERROR "The browser build needs CMake 3.19 or later")
+endif()
+
+# GLFW is Emscripten's own, drawing into the page's canvas; OpenGL is WebGL2, which is OpenGL ES
+# 3.0. GLAD loads it through glfwGetProcAddress as on the desktop; the calls WebGL2 lacks stay
+# null, and the platform layer never makes them.
+add_library(glfw INTERFACE)
+target_link_options(glfw INTERFACE -sUSE_GLFW=3)
+add_library(OpenGL::GL INTERFACE IMPORTED)
+set_target_properties(OpenGL::GL PROPERTIES
+    INTERFACE_LINK_OPTIONS "-sMIN_WEBGL_VERSION=2;-sMAX_WEBGL_VERSION=2")
+set(PLATFORM_SOURCE src/platform/web_platform.cpp)
+
+# glm and stb_image are the host's headers, seen through a folder that holds only them, so that
+# no other host header can stand in for Emscripten's own.
+find_path(WEB_GLM_DIR glm/glm.hpp PATHS /usr/local/include /usr/include NO_CMAKE_FIND_ROOT_PATH
+          REQUIRED)
+find_path(WEB_STB_DIR stb_image.h PATHS /usr/local/include /usr/include PATH_SUFFIXES stb
+          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+set(WEB_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
+file(MAKE_DIRECTORY ${WEB_INCLUDE_DIR})
+file(CREATE_LINK ${WEB_GLM_DIR}/glm ${WEB_INCLUDE_DIR}/glm SYMBOLIC)
+file(CREATE_LINK ${WEB_STB_DIR}/stb_image.h ${WEB_INCLUDE_DIR}/stb_image.h SYMBOLIC)
+add_library(glm::glm INTERFACE IMPORTED)
+set_target_properties(glm::glm PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${WEB_INCLUDE_DIR})
+set(STB_IMAGE_INCLUDE_DIR ${WEB_INCLUDE_DIR})
+
+# Emscripten leaves C++ exceptions out unless asked; without them a failed shader read, which is
+# reported from a caught exception, would stop the page instead.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
+
+# The page: the shell in web/ around the program, with the shaders and the images embedded under
+# the names the program opens, all in one file.
+set(CMAKE_EXECUTABLE_SUFFIX .html)
+set(WEB_EMBEDDED shaders/sphere.vs@sphere.vs shaders/sphere.fs@sphere.fs
+    res/earth.bmp@res/earth.bmp res/sun.bmp@res/sun.bmp res/moon.bmp@res/moon.bmp)
+set(WEB_PAGE_FILES ${CMAKE_SOURCE_DIR}/web/shell.html)
+add_link_options("SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" -sSINGLE_FILE=1)
+foreach(entry ${WEB_EMBEDDED})
+    add_link_options("SHELL:--embed-file ${CMAKE_SOURCE_DIR}/${entry}")
+    string(REGEX REPLACE "@.*" "" source ${entry})
+    list(APPEND WEB_PAGE_FILES ${CMAKE_SOURCE_DIR}/${source})
+endforeach()
+# Debian's emcc 3.1.6 crashes minifying the page; the embedded images and their decoded pixels
+# outgrow the default 16 MB of memory.
+add_link_options(-sMINIFY_HTML=0 -sALLOW_MEMORY_GROWTH=1)
+# The frame loop waits for the browser's next animation frame through Asyncify. Only direct calls
+# lead to that wait, so indirect ones (every GL call, through GLAD) stay uninstrumented. This
+# Emscripten does not report the end of a main that has waited, so the shell calls main itself
+# and learns its exit status when the call's promise settles.
+add_link_options(-sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sINVOKE_RUN=0
+                 -sEXPORTED_RUNTIME_METHODS=ccall)
+
+# Once CMakeLists.txt has made kivo_model: named index.html, and relinked when the shell or an
+# embedded file changes.
+function(web_page)
+    set_target_properties(kivo_model PROPERTIES OUTPUT_NAME index LINK_DEPENDS "${WEB_PAGE_FILES}")
+endfunction()
+cmake_language(DEFER CALL web_page)
