@@ -2,6 +2,7 @@
 # `make test` install what they need, build into build/ and run. `make` alone only builds.
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
 # `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
+# `make windows` cross-builds kivo_model.exe and its zip into build-windows.
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
 CMAKE_FLAGS += -DKIVO_SANITIZE=ON
@@ -14,7 +15,8 @@ FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
 CONVERT := /usr/bin/convert -size 13x7
 
-.PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean
+.PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean \
+	windows
 
 all: build
 
@@ -80,10 +82,21 @@ images: deps
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target images
 
+# Cross-built with the MinGW toolchain file against the GLFW, glm and stb that tools/windows-deps
+# puts into build-windows; the build packs the zip as well.
+WIN_DIR := $(CURDIR)/build-windows
+windows:
+	@tools/install-deps --extra="g++-mingw-w64-x86-64-posix dpkg-dev"
+	JOBS=$(JOBS) tools/windows-deps $(WIN_DIR)
+	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	-DBUILD_TESTING=OFF -Dglfw3_DIR=$(WIN_DIR)/glfw/lib/cmake/glfw3 -Dglm_DIR=$(WIN_DIR)/glm \
+	-DSTB_IMAGE_INCLUDE_DIR=$(WIN_DIR)/include
+	cmake --build $(WIN_DIR) -j $(JOBS)
+
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, then make test; needs root and the mirror apt is configured with.
 fresh-check:
 	tools/fresh-check $(RELEASE)
 
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-fuzz build-windows
