@@ -2,7 +2,8 @@
 # `make test` install what they need, build into build/ and run. `make` alone only builds.
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
 # `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
-# `make windows` cross-builds kivo_model.exe and its zip into build-windows.
+# `make windows` cross-builds kivo_model.exe and its zip into build-windows; `make test-windows`
+# tests it under Wine.
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
 CMAKE_FLAGS += -DKIVO_SANITIZE=ON
@@ -16,7 +17,7 @@ FUZZ_DIR := build-fuzz
 CONVERT := /usr/bin/convert -size 13x7
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean \
-	windows
+	windows test-windows
 
 all: build
 
@@ -92,6 +93,18 @@ windows:
 	-DBUILD_TESTING=OFF -Dglfw3_DIR=$(WIN_DIR)/glfw/lib/cmake/glfw3 -Dglm_DIR=$(WIN_DIR)/glm \
 	-DSTB_IMAGE_INCLUDE_DIR=$(WIN_DIR)/include
 	cmake --build $(WIN_DIR) -j $(JOBS)
+
+# The end-to-end tests for Windows and the broken run directories of Linux's, run under Wine on a
+# private Xvfb; the Wine prefix lives in build-windows and its processes end with the tests.
+WINE_ENV := WINEPREFIX=$(WIN_DIR)/wine-prefix WINEDEBUG=-all \
+	WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
+test-windows: windows
+	@tools/install-deps --extra="wine wine64 xdotool imagemagick python3-pil"
+	env -u DISPLAY $(WINE_ENV) wineboot --init && $(WINE_ENV) wineserver -k
+	cd tests/e2e && $(WINE_ENV) KIVO_BUILD_DIR=$(WIN_DIR) PYTHONPATH=../windows \
+	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v test_wine \
+	test_viewer.EnvironmentsTest.test_broken_run_directories; \
+	status=$$?; $(WINE_ENV) wineserver -k; exit $$status
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, then make test; needs root and the mirror apt is configured with.
