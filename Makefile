@@ -94,8 +94,9 @@ windows:
 	-DSTB_IMAGE_INCLUDE_DIR=$(WIN_DIR)/include
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
-# The end-to-end tests for Windows and the broken run directories of Linux's, run under Wine on a
-# private Xvfb; the Wine prefix lives in build-windows and its processes end with the tests.
+# The Windows test and the Linux suite's broken run directories, on the .exe under Wine on a
+# private Xvfb. The prefix lives in build-windows: made without a display, then Wine is ended so
+# that the tests start it afresh on their Xvfb; what Wine leaves running ends with the tests.
 WINE_ENV := WINEPREFIX=$(WIN_DIR)/wine-prefix WINEDEBUG=-all \
 	WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
 test-windows: windows
