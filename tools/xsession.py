@@ -197,10 +197,10 @@ class Viewer:
             return f.read()
 
 
-def copy_run_dir(build_dir, scratch):
+def copy_run_dir(build_dir, scratch, binary="kivo_model"):
     """Copies the run directory (binary, shaders, images) into `scratch` for a test to alter."""
     os.makedirs(scratch, exist_ok=True)
-    for name in ("kivo_model", "sphere.vs", "sphere.fs"):
+    for name in (binary, "sphere.vs", "sphere.fs"):
         shutil.copy2(os.path.join(build_dir, name), scratch)
     shutil.copytree(os.path.join(build_dir, "res"), os.path.join(scratch, "res"),
                     dirs_exist_ok=True)

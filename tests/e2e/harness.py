@@ -19,6 +19,9 @@ BUILD_DIR = os.environ.get("KIVO_BUILD_DIR", os.path.join(HERE, "..", "..", "bui
 # Tracing: Debian's apitrace GL wrapper (the loader expands $LIB), preloaded behind
 # glx_redirect.so, which sends GLFW 3.4's own open of libGLX.so.0 to it.
 TRACE_PRELOAD = f"{BUILD_DIR}/tests/glx_redirect.so:/usr/$LIB/apitrace/wrappers/glxtrace.so"
+# The Windows build's run directory holds kivo_model.exe instead, run under Wine.
+EXE, PREFIX = (("kivo_model.exe", ("wine",)) if os.path.exists(f"{BUILD_DIR}/kivo_model.exe")
+               else ("kivo_model", ()))
 NUMBER = r"(?<![\w.&])-?\d+(?:\.\d+)?(?:e[-+]?\d+)?(?![\w.])"
 
 
@@ -26,13 +29,13 @@ NUMBER = r"(?<![\w.&])-?\d+(?:\.\d+)?(?:e[-+]?\d+)?(?![\w.])"
 class Run:
     def __init__(self, session, trace=False, args=(), prepare=None, env=None):
         self.session, self.dir = session, tempfile.mkdtemp(prefix="kivo-e2e-")
-        copy_run_dir(BUILD_DIR, self.dir)
+        copy_run_dir(BUILD_DIR, self.dir, EXE)
         if prepare:
             prepare(self.dir)
         self.trace = os.path.join(self.dir, "run.trace")
         if trace:
             env = dict(env or {}, TRACE_FILE=self.trace, LD_PRELOAD=TRACE_PRELOAD)
-        self.viewer = Viewer(session, self.dir, args=args, env=env)
+        self.viewer = Viewer(session, self.dir, f"./{EXE}", args=args, prefix=PREFIX, env=env)
         self.on_x = "WAYLAND_DISPLAY" not in (env or {})
 
     def __enter__(self):
