@@ -13,6 +13,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import wait_until  # noqa: E402
+
 # Software WebGL2 (SwiftShader behind ANGLE), nothing that reaches the network, no first-run UI.
 FLAGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
          "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
@@ -115,14 +118,7 @@ class Chromium:
         """Polls `condition` (a function, or a JavaScript expression) until it gives a truthy
         value, and returns that value; raises after `timeout` seconds."""
         poll = condition if callable(condition) else lambda: self.evaluate(condition)
-        deadline = time.monotonic() + timeout
-        while True:
-            value = poll()
-            if value:
-                return value
-            if time.monotonic() >= deadline:
-                raise ChromiumError(f"timed out after {timeout}s waiting for {what or condition}")
-            time.sleep(0.05)
+        return wait_until(poll, timeout, what=what or condition)
 
     def console(self):
         """Everything the page has written to the console so far, one string per call."""
