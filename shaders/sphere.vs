@@ -1,7 +1,6 @@
 #version 330 core
-// Sphere vertex stage: places the vertex and hands the fragment stage the lighting inputs that
-// change smoothly over the sphere: the seen point's normal, the light and halfway directions and
-// the attenuation, all at the point the viewer sees.
+// Sphere vertex stage: places the vertex and works out, at the point the viewer sees, the light
+// inputs from which the fragment stage lights every pixel.
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec2 aTexCoord;
 
@@ -23,6 +22,8 @@ uniform Light light;
 uniform vec3 viewPos;
 
 out vec2 texCoord;
+// The light inputs change smoothly over the sphere: interpolated they lose next to nothing, and
+// worked out once a vertex they keep light on every pixel affordable on a software rasteriser.
 out vec3 normal;
 out vec3 toLight;
 out vec3 halfway;
