@@ -60,10 +60,10 @@ def values(frame, name):
 
 
 def solid_maps(run_dir):
-    # The Sun red over blue and 34 pixels wide, in rows of 102 bytes that OpenGL's default 4-byte
-    # row alignment would skew; the Earth cyan, the Moon yellow.
-    for name, size, *colours in (("sun", "34x8", "xc:red", "xc:blue"),
-                                 ("earth", "64x32", "xc:cyan"), ("moon", "64x32", "xc:yellow")):
+    # The Sun red over blue, 34 pixels wide: rows of 102 bytes, which 4-byte row alignment would
+    # skew; the Earth a cyan of 160, below 255 in daylight; the Moon yellow.
+    for name, size, *colours in (("sun", "34x8", "xc:red", "xc:blue"), ("moon", "64x32",
+                                 "xc:yellow"), ("earth", "64x32", "xc:rgb(0,160,160)")):
         subprocess.run(["convert", "-size", size, *colours, "-append", "-type", "TrueColor",
                         f"BMP3:{run_dir}/res/{name}.bmp"], check=True)
 
@@ -87,7 +87,8 @@ class ViewerTest(E2ETest):
             # The first cursor event only records the position; then 100 right, then 100 up.
             viewer.xdotool("mousemove", "100", "100", "sleep", "0.2", "mousemove", "200", "100",
                            "sleep", "0.2", "mousemove", "200", "0", "sleep", "0.2",
-                           "keydown", "w", "sleep", "1", "keyup", "w",
+                           *" ".join(f"keydown {k} sleep {t} keyup {k}" for k, t in
+                                     zip("wdsa", (1, 0.3, 0.3, 0.3))).split(),
                            "key", "--delay", "30", "b", "c", "l", "f", "q", "x", "Return", "space",
                            "windowsize", "--sync", viewer.window, "640", "480")
             self.quit_ok(run)
@@ -124,17 +125,22 @@ class ViewerTest(E2ETest):
                  for x, y, z in (values(frame, "light.direction")[0] for frame in frames)]
         self.assertEqual([turn for turn, _ in itertools.groupby(turns)],
                          [(-90, 0), (-80, 0), (-80, 10)])
-        # Held W moved the eye at 2.5 units per second of the scene's clock, read from the
-        # Earth's place on its 8 s orbit, (-6 cos wt, 0, 3 sin wt).
+        # Held W, D, S, A moved the eye along front, right, -front, -right in turn, at 2.5 units/s.
         eyes = [values(frame, "viewPos")[0] for frame in frames]
-        moving = [k for k in range(1, len(eyes)) if eyes[k] != eyes[k - 1]]
-        start, end = moving[0] - 1, moving[-1]
-        times = [math.atan2(m[14] / 3, -m[12] / 6) / (math.pi / 4)
-                 for m in (values(frame, "model")[0] for frame in frames[start:end + 1])]
-        steps = [(b - a) % 8 for a, b in zip(times, times[1:])]
-        self.assertGreater(sum(steps), 0.5)
-        self.assertAlmostEqual(math.dist(eyes[start], eyes[end]), 2.5 * sum(steps),
-                               delta=2.5 * max(steps) + 1e-3)
+        times = [math.atan2(m[14] / 3, -m[12] / 6) / (math.pi / 4)  # the Earth on its 8 s orbit
+                 for m in (values(frame, "model")[0] for frame in frames)]
+        x, y, z = values(frames[-1], "light.direction")[0]
+        right = (-z / math.hypot(x, z), 0, x / math.hypot(x, z))
+        ways = {"w": (x, y, z), "s": (-x, -y, -z), "d": right, "a": [-c for c in right]}
+        runs = [(key, list(run)) for key, run in itertools.groupby(
+            (([q - p for p, q in zip(a, b)], (t1 - t0) % 8) for a, b, t0, t1 in
+             zip(eyes, eyes[1:], times, times[1:]) if a != b),
+            lambda step: min(ways, key=lambda k: math.dist(ways[k], step[0])))]
+        self.assertEqual("".join(key for key, _ in runs), "wdsa")
+        for key, run in runs:
+            clock, moved = sum(t for _, t in run), [sum(c) for c in zip(*(s for s, _ in run))]
+            self.assertLess(math.dist(moved, [2.5 * clock * c for c in ways[key]]),
+                            2.5 * max(t for _, t in run) + 1e-3, key)
 
     def test_sun_colours_and_the_earths_day_and_night(self):
         with Run(self.session, prepare=solid_maps) as culled, \
@@ -151,29 +157,36 @@ class ViewerTest(E2ETest):
 
     def check_picture(self, pixels, seen):
         band = pixels.crop((0, 255, 1600, 345))  # the Earth's path, and the Sun's probes
-        bodies = [(i % 1600, p) for i, p in enumerate(band.getdata()) if is_body(p)]
+        bodies = [(i % 1600, i // 1600, p) for i, p in enumerate(band.getdata()) if is_body(p)]
         for left in {left for left, _ in seen}:  # the windows asked about
             if max(pixels.getpixel((left + 400, 300))) < 40:
                 continue  # not drawn yet
-            if not [x for x, _ in bodies if abs(x - left - 400) < 70]:
+            if not [x for x, *_ in bodies if abs(x - left - 400) < 70]:
                 # The Sun at full colour: red from the image's top half, blue from its bottom.
                 for dy in (15, 25, 35):
                     self.assertEqual(pixels.getpixel((left + 400, 300 - dy)), (255, 0, 0), dy)
                     self.assertEqual(pixels.getpixel((left + 400, 300 + dy)), (0, 0, 255), dy)
                 seen[(left, "sun")] = True
-            earth = [(x - left, p[1]) for x, p in bodies if is_earth(p) and 0 <= x - left < 800]
-            cx = statistics.mean(x for x, _ in earth) if earth else 0
+            earth = [(x - left, y, p) for x, y, p in bodies if is_earth(p) and 0 <= x - left < 800]
+            cx = statistics.mean(x for x, *_ in earth) if earth else 0
             if len(earth) > 1500 and abs(cx - 400) > 230:
-                # Nearer than the Sun and beside it, about half lit: its Sun side is the brighter.
-                near = [g for x, g in earth if (x - cx) * (400 - cx) > 0]
-                far = [g for x, g in earth if (x - cx) * (400 - cx) < 0]
-                self.assertGreater(statistics.mean(near), statistics.mean(far) + 15, left)
-                seen[(left, "beside")] = True
+                # Beside the Sun and nearer. With its Sun-facing point in view, no Moon near, that
+                # point less the specular light red shows has half the map's 160 plus all of it
+                # attenuated over its distance from the Sun, which the disc's place and size give.
+                xs, ys, f = [x for x, *_ in earth], [y for _, y, _ in earth], 300 * 3 ** 0.5
+                dx, r = (min(xs) + max(xs) + 1) / 2 - 400, (max(ys) - min(ys) + 1) / 2
+                cos, eye = f / math.hypot(dx, f), 0.4 * math.hypot(r, dx, f) / r  # to the centre
+                sun = math.sqrt(100 - 20 * eye * cos + eye * eye) - 0.4  # the Sun to that point
+                if (eye - 10 * cos) / (sun + 0.4) > 0.1 and not [1 for x, y, p in bodies if not
+                        is_earth(p) and math.hypot(x - left - 400 - dx, y - 45) < r + 3]:
+                    self.assertAlmostEqual(max(p[1] - p[0] for *_, p in earth), 80 + 160 / (
+                        1 + 0.045 * sun + 0.0075 * sun * sun), delta=3, msg=left)
+                    seen[(left, "beside")] = True
             elif len(earth) > 1500 and abs(cx - 400) < 110:
                 # Between the camera and the Sun: at most a tenth of the visible disc is in
-                # daylight, so the median pixel has the ambient half of the map's 255.
-                median = statistics.median(g for _, g in earth)
-                self.assertAlmostEqual(median, 127.5, delta=10, msg=left)
+                # daylight, so the median pixel has the ambient half of the map's 160.
+                median = statistics.median(p[1] for *_, p in earth)
+                self.assertAlmostEqual(median, 80, delta=10, msg=left)
                 seen[(left, "front")] = True
 
 
