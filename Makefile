@@ -126,7 +126,7 @@ web-screenshot: web
 	/usr/bin/python3 tools/chromium.py build-web/index.html docs/web-screenshot.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
-# and run a headless make run, then make test; needs root and the mirror apt is configured with.
+# and run a headless make run, make test and make run again; needs root and the mirror apt uses.
 fresh-check:
 	tools/fresh-check $(RELEASE)
 
