@@ -83,15 +83,14 @@ images: deps
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target images
 
-# Cross-built with the MinGW toolchain file against the GLFW, glm and stb that tools/windows-deps
-# puts into build-windows; the build packs the zip as well.
+# Cross-built with the MinGW toolchain file against the static GLFW that tools/windows-deps puts
+# into build-windows; the build packs the zip as well.
 WIN_DIR := $(CURDIR)/build-windows
 windows:
 	@tools/install-deps --extra="g++-mingw-w64-x86-64-posix dpkg-dev"
 	JOBS=$(JOBS) tools/windows-deps $(WIN_DIR)
 	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
-	-DBUILD_TESTING=OFF -Dglfw3_DIR=$(WIN_DIR)/glfw/lib/cmake/glfw3 -Dglm_DIR=$(WIN_DIR)/glm \
-	-DSTB_IMAGE_INCLUDE_DIR=$(WIN_DIR)/include
+	-DBUILD_TESTING=OFF -Dglfw3_DIR=$(WIN_DIR)/glfw/lib/cmake/glfw3
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
 # The Windows test and the Linux suite's broken run directories, on the .exe under Wine on a

@@ -14,20 +14,6 @@ set_target_properties(OpenGL::GL PROPERTIES
     INTERFACE_LINK_OPTIONS "-sMIN_WEBGL_VERSION=2;-sMAX_WEBGL_VERSION=2")
 set(PLATFORM_SOURCE src/platform/web_platform.cpp)
 
-# glm and stb_image are the host's headers, seen through a folder that holds only them, so that
-# no other host header can stand in for Emscripten's own.
-find_path(WEB_GLM_DIR glm/glm.hpp PATHS /usr/local/include /usr/include NO_CMAKE_FIND_ROOT_PATH
-          REQUIRED)
-find_path(WEB_STB_DIR stb_image.h PATHS /usr/local/include /usr/include PATH_SUFFIXES stb
-          NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-set(WEB_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
-file(MAKE_DIRECTORY ${WEB_INCLUDE_DIR})
-file(CREATE_LINK ${WEB_GLM_DIR}/glm ${WEB_INCLUDE_DIR}/glm SYMBOLIC)
-file(CREATE_LINK ${WEB_STB_DIR}/stb_image.h ${WEB_INCLUDE_DIR}/stb_image.h SYMBOLIC)
-add_library(glm::glm INTERFACE IMPORTED)
-set_target_properties(glm::glm PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${WEB_INCLUDE_DIR})
-set(STB_IMAGE_INCLUDE_DIR ${WEB_INCLUDE_DIR})
-
 # Emscripten leaves C++ exceptions out unless asked; without them a failed shader read, which is
 # reported from a caught exception, would stop the page instead.
 add_compile_options(-fexceptions)
