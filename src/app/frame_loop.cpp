@@ -57,12 +57,6 @@ void setCameraMatrices(const ShaderProgram& program, const glm::mat4& projection
     program.setUniformMat4("view", view);
 }
 
-// The browser has no polygon mode and draws its wireframe itself.
-void drawSphere() {
-    if (!drawSphereWireframe())
-        glDrawElements(GL_TRIANGLES, SPHERE_INDEX_COUNT, GL_UNSIGNED_INT, 0);
-}
-
 } // namespace
 
 void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {

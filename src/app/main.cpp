@@ -5,6 +5,7 @@
 
 #include "app/frame_loop.h"
 #include "camera/input_handlers.h"
+#include "platform/platform.h"
 #include "render/shader_program.h"
 #include "render/sphere_mesh.h"
 
@@ -14,6 +15,7 @@ int main() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    addPlatformWindowHints();
     GLFWwindow* window = glfwCreateWindow(800, 600, "Kivo_model", nullptr, nullptr);
     if (window == nullptr) {
         std::cout << "Failed to Create OpenGL Context" << std::endl;

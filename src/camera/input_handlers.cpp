@@ -5,7 +5,7 @@
 #include <glad/gl.h>
 
 #include "camera/camera_state.h"
-#include "platform/platform.h"
+#include "render/sphere_mesh.h"
 
 void onFramebufferResize(GLFWwindow*, int width, int height) {
     glViewport(0, 0, width, height);

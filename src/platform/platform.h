@@ -1,26 +1,27 @@
-// The few places where the desktop's OpenGL 3.3 core and the browser's WebGL2 differ, behind one
-// header: CMake builds desktop_platform.cpp, or web_platform.cpp for the browser.
+// The lowest layer: what each platform's GL and window lack, behind one header. CMake builds
+// desktop_platform.cpp, or web_platform.cpp for the browser. Nothing here knows the scene.
 #pragma once
 
-#include <glad/gl.h>
 #include <string>
 
 struct GLFWwindow;
 
+// Window hints the platform needs beyond the program's own, set just before the window is made:
+// macOS gives a 3.3 core context only when it is asked to be forward-compatible.
+void addPlatformWindowHints();
+
+// What the current context can do of the calls that differ among platforms.
+struct GLFeatures {
+    bool polygonMode; // glPolygonMode: WebGL2 has none
+    bool pointSize;   // glPointSize: WebGL2 has none
+    bool wideLines;   // glLineWidth above 1: a forward-compatible context refuses it
+};
+// Asked once the context is current; the answer holds for the whole run.
+const GLFeatures& glFeatures();
+
 // The shader text this GL compiles: the file as it is on the desktop; in the browser, with its
 // version line made GLSL ES 3.00's.
 std::string shaderSourceForThisGL(const std::string& source);
-
-// glPointSize where the GL has it; WebGL2 has none.
-void setPointSize(float size);
-
-// Filled or wireframe drawing, for F and L: glPolygonMode on the desktop; in the browser, which
-// has no polygon mode, the choice drawSphereWireframe acts on.
-void setPolygonMode(GLenum mode);
-
-// In the browser's wireframe, draws the bound sphere's triangle edges as lines and returns true;
-// otherwise (and always on the desktop) draws nothing and returns false.
-bool drawSphereWireframe();
 
 // Shows the frame just drawn. The browser shows it only once the program hands control back, so
 // there this also waits for the browser's next animation frame, and input arrives meanwhile.

@@ -5,11 +5,6 @@
 #include <GLFW/glfw3.h>
 #include <algorithm>
 #include <emscripten.h>
-#include <set>
-#include <utility>
-#include <vector>
-
-#include "render/sphere_geometry.h"
 
 namespace {
 
@@ -17,24 +12,6 @@ namespace {
 // for the fragment stage; highp in both stages, so the uniforms they share agree.
 constexpr const char* ES_HEADER = "#version 300 es\n#line 1\n";
 constexpr const char* ES_PRECISION = "precision highp float;";
-
-bool wireframe = false; // L sets it and F clears it: WebGL2 has no glPolygonMode
-GLuint edgeBuffer = 0;  // the sphere's edges, made on the first wireframe frame
-GLsizei edgeIndexCount = 0;
-
-// Every edge of the sphere's triangles once, as index pairs for GL_LINES.
-std::vector<unsigned int> sphereEdges() {
-    std::vector<unsigned int> triangles;
-    appendSphereIndices(triangles);
-    std::set<std::pair<unsigned int, unsigned int>> edges;
-    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3)
-        for (std::size_t k = 0; k < 3; ++k)
-            edges.insert(std::minmax(triangles[t + k], triangles[t + (k + 1) % 3]));
-    std::vector<unsigned int> pairs;
-    for (const auto& [a, b] : edges)
-        pairs.insert(pairs.end(), {a, b});
-    return pairs;
-}
 
 // Resolves on the browser's next animation frame, which shows what was drawn before it.
 EM_ASYNC_JS(void, waitForAnimationFrame, (), { await new Promise(requestAnimationFrame); });
@@ -55,33 +32,13 @@ std::string shaderSourceForThisGL(const std::string& source) {
     return ES_HEADER + source.substr(0, line) + ES_PRECISION + source.substr(end);
 }
 
-// WebGL2 has no glPointSize, and GLAD leaves its pointer null: points take their size from the
-// vertex shader there.
-void setPointSize(float) {}
+void addPlatformWindowHints() {}
 
-void setPolygonMode(GLenum mode) {
-    wireframe = mode == GL_LINE;
-}
-
-bool drawSphereWireframe() {
-    if (!wireframe)
-        return false;
-    // The edges get an element buffer of their own; the bound vertex array gets its triangles'
-    // buffer back after the draw.
-    GLint triangleBuffer = 0;
-    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &triangleBuffer);
-    if (edgeBuffer == 0) {
-        const std::vector<unsigned int> edges = sphereEdges();
-        edgeIndexCount = static_cast<GLsizei>(edges.size());
-        glGenBuffers(1, &edgeBuffer);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, edgeBuffer);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, edges.size() * sizeof(unsigned int), edges.data(),
-                     GL_STATIC_DRAW);
-    }
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, edgeBuffer);
-    glDrawElements(GL_LINES, edgeIndexCount, GL_UNSIGNED_INT, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, triangleBuffer);
-    return true;
+// WebGL2 has neither glPolygonMode nor glPointSize (GLAD leaves their pointers null); its
+// glLineWidth takes any width and draws what the browser allows.
+const GLFeatures& glFeatures() {
+    static const GLFeatures features{false, false, true};
+    return features;
 }
 
 void presentFrame(GLFWwindow* window) {

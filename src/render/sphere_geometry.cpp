@@ -1,7 +1,10 @@
 // Sphere vertex and index generation, in single precision.
 #include "render/sphere_geometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
 
 namespace {
 constexpr float PI = 3.1415927f;
@@ -31,4 +34,15 @@ void appendSphereIndices(std::vector<unsigned int>& indices) {
             indices.insert(indices.end(), {k1, k2, k2 + 1, k1, k2 + 1, k1 + 1});
         }
     }
+}
+
+void appendSphereEdges(std::vector<unsigned int>& edges) {
+    std::vector<unsigned int> triangles;
+    appendSphereIndices(triangles);
+    std::set<std::pair<unsigned int, unsigned int>> unique;
+    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3)
+        for (std::size_t k = 0; k < 3; ++k)
+            unique.insert(std::minmax(triangles[t + k], triangles[t + (k + 1) % 3]));
+    for (const auto& [a, b] : unique)
+        edges.insert(edges.end(), {a, b});
 }

@@ -12,3 +12,6 @@ constexpr int SPHERE_FLOATS_PER_VERTEX = 5; // x, y, z, u, v
 void appendSphereVertices(std::vector<float>& vertices);
 // Appends the 2400 indices, two clockwise-from-outside triangles per quad.
 void appendSphereIndices(std::vector<unsigned int>& indices);
+// Appends every edge of those triangles once, as index pairs for GL_LINES: the wireframe where
+// the GL has no polygon mode.
+void appendSphereEdges(std::vector<unsigned int>& edges);

@@ -1,4 +1,5 @@
-// Uploads the sphere into one vertex array, then loads textures and sets the render state.
+// Uploads the sphere into one vertex array, then loads textures and sets the render state; draws
+// it filled or as a wireframe.
 #include "render/sphere_mesh.h"
 
 #include <glad/gl.h>
@@ -17,7 +18,24 @@ std::vector<float> sphereVertices;
 std::vector<unsigned int> sphereIndices;
 unsigned int sphereEBO = 0;
 
+// Only where the GL has no polygon mode: the edges' own element buffer, and whether L chose them.
+unsigned int sphereEdgeEBO = 0;
+GLsizei sphereEdgeIndexCount = 0;
+bool drawEdges = false;
+
 constexpr GLsizei VERTEX_STRIDE = SPHERE_FLOATS_PER_VERTEX * sizeof(float);
+
+// The wireframe's edges for a GL without polygon mode; the vertex array keeps its triangles.
+void uploadSphereEdges() {
+    std::vector<unsigned int> edges;
+    appendSphereEdges(edges);
+    sphereEdgeIndexCount = static_cast<GLsizei>(edges.size());
+    glGenBuffers(1, &sphereEdgeEBO);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereEdgeEBO);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, edges.size() * sizeof(unsigned int), edges.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereEBO);
+}
 
 void uploadSphere() {
     glGenVertexArrays(1, &sphereVAO);
@@ -30,6 +48,8 @@ void uploadSphere() {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereEBO); // recorded by the bound vertex array
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, sphereIndices.size() * sizeof(unsigned int),
                  sphereIndices.data(), GL_STATIC_DRAW);
+    if (!glFeatures().polygonMode)
+        uploadSphereEdges();
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, VERTEX_STRIDE, (void*)0);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, VERTEX_STRIDE, (void*)(3 * sizeof(float)));
@@ -38,8 +58,11 @@ void uploadSphere() {
 }
 
 void setRenderState() {
-    setPointSize(15.0f);
-    glLineWidth(5.0f);
+    const GLFeatures& gl = glFeatures();
+    if (gl.pointSize)
+        glPointSize(15.0f);
+    if (gl.wideLines)
+        glLineWidth(5.0f);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glEnable(GL_DEPTH_TEST);
@@ -53,4 +76,22 @@ void initSceneResources() {
     uploadSphere();
     loadPlanetTextures();
     setRenderState();
+}
+
+void setPolygonMode(unsigned int mode) {
+    if (glFeatures().polygonMode)
+        glPolygonMode(GL_FRONT_AND_BACK, mode);
+    else
+        drawEdges = mode == GL_LINE;
+}
+
+void drawSphere() {
+    if (!drawEdges) {
+        glDrawElements(GL_TRIANGLES, SPHERE_INDEX_COUNT, GL_UNSIGNED_INT, 0);
+        return;
+    }
+    // Culling does not apply to lines: every edge shows, the far ones too.
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereEdgeEBO);
+    glDrawElements(GL_LINES, sphereEdgeIndexCount, GL_UNSIGNED_INT, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sphereEBO);
 }

@@ -1,8 +1,9 @@
-// The generated sphere: sizes, landmark vertices, the seam and the winding.
+// The generated sphere: sizes, landmark vertices, the seam, the winding and the edge list.
 #include <algorithm>
 #include <glm/geometric.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "render/sphere_geometry.h"
 
@@ -55,6 +56,22 @@ TEST_F(Sphere, UnitRadiusSeamAndClockwiseTriangles) {
             EXPECT_LT(glm::dot(n, a + b + c), 0.0f) << "triangle " << i / 3;
     }
     EXPECT_EQ(degenerate, 40);
+}
+
+// The wireframe's lines: each side of every triangle, and nothing else, exactly once. A 20 x 20
+// grid of quads split once each has 21 * 20 + 20 * 21 + 400 sides.
+TEST_F(Sphere, EdgesAreEveryTriangleSideOnce) {
+    std::vector<unsigned int> edges;
+    appendSphereEdges(edges);
+    std::set<std::pair<unsigned int, unsigned int>> pairs;
+    for (size_t i = 0; i + 1 < edges.size(); i += 2)
+        pairs.insert(std::minmax(edges[i], edges[i + 1]));
+    ASSERT_EQ(edges.size(), 2u * 1240u);
+    EXPECT_EQ(pairs.size(), 1240u);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        const unsigned int a = indices[i], b = indices[i % 3 == 2 ? i - 2 : i + 1];
+        EXPECT_TRUE(pairs.count(std::minmax(a, b))) << "triangle " << i / 3;
+    }
 }
 
 } // namespace
