@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "app/orbital_scene.h"
+
 void FrameTiming::advance(double now) {
     deltaTime = static_cast<float>(now - lastFrame);
     lastFrame = now;

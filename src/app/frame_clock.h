@@ -12,10 +12,6 @@ struct FrameTiming {
     void advance(double now);
 };
 
-// The scene's common period: the Earth's 8 s orbit and 0.4 s spin, the Moon's 2 s lap and the
-// Sun's 36 s turn all repeat every 72 s.
-constexpr double SCENE_PERIOD = 72.0;
-
-// Animation time for a clock reading: wrapped by the scene's period before it becomes single
-// precision, so the bodies move as smoothly after a day as in the first minute.
+// Animation time for a clock reading: wrapped by the scene's period (SCENE_PERIOD) before it
+// becomes single precision, so the bodies move as smoothly after a day as in the first minute.
 float sceneTime(double clock);

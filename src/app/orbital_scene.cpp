@@ -8,12 +8,8 @@
 namespace {
 
 constexpr float PI = 3.1415927f;
-constexpr float EARTH_TILT = PI / 4;            // 45 degrees about z
-constexpr float EARTH_ORBIT_RATE = PI / 4;      // radians per second: one lap in 8 s
-constexpr float EARTH_SPIN_RATE = -20 * PI / 4; // 2.5 turns a second, in the negative sense
-constexpr float MOON_ORBIT_TILT = -PI / 4;      // the Moon's orbit plane, turned about z
-constexpr float MOON_ORBIT_RATE = PI;           // one lap around the Earth in 2 s
-constexpr float SUN_TURN_RATE = PI / 18;        // 10 degrees a second
+constexpr float EARTH_TILT = PI / 4;       // 45 degrees about z
+constexpr float MOON_ORBIT_TILT = -PI / 4; // the Moon's orbit plane, turned about z
 const glm::vec3 Z_AXIS(0, 0, 1);
 const glm::vec3 EARTH_SPIN_AXIS = glm::normalize(glm::vec3(1, 1, 0));
 const glm::mat4 IDENTITY(1.0f);

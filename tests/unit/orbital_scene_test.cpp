@@ -50,11 +50,13 @@ TEST(OrbitalScene, BodiesAtChosenTimes) {
     expectNear(glm::vec3(sun * glm::vec4(0, 0, 1, 0)), {1, 0, 0});
 }
 
-// The scene clock wraps by a period in which every body repeats: models across the wraps at 72 and
-// 144 s as unwrapped, nothing changed in the first period, steady 1 ms steps a day and 50 s in.
+// The scene clock wraps by a period in which every body repeats: each body's model across the
+// wraps at 72 and 144 s as unwrapped, nothing changed in the first period, steady 1 ms steps a
+// day and 50 s in.
 TEST(FrameClock, SceneRepeatsAndStepsStaySteadyAfterADay) {
     for (const double c : {0.3, 45.1, 71.9, 108.3, 155.9}) {
         const BodyModels wrapped = bodyModelsAt(sceneTime(c)), plain = bodyModelsAt(float(c));
+        expectColumns(wrapped.earth, columns(plain.earth), 1e-3f);
         expectColumns(wrapped.moon, columns(plain.moon), 1e-3f);
         expectColumns(wrapped.sun, columns(plain.sun), 1e-3f);
         if (c < SCENE_PERIOD) {
