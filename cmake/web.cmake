@@ -22,14 +22,17 @@ add_link_options(-fexceptions)
 # The page: the shell in web/ around the program, with the shaders and the images embedded under
 # the names the program opens, all in one file.
 set(CMAKE_EXECUTABLE_SUFFIX .html)
-set(WEB_EMBEDDED shaders/sphere.vs@sphere.vs shaders/sphere.fs@sphere.fs
-    res/earth.bmp@res/earth.bmp res/sun.bmp@res/sun.bmp res/moon.bmp@res/moon.bmp)
 set(WEB_PAGE_FILES ${CMAKE_SOURCE_DIR}/web/shell.html)
 add_link_options("SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html" -sSINGLE_FILE=1)
-foreach(entry ${WEB_EMBEDDED})
-    add_link_options("SHELL:--embed-file ${CMAKE_SOURCE_DIR}/${entry}")
-    string(REGEX REPLACE "@.*" "" source ${entry})
-    list(APPEND WEB_PAGE_FILES ${CMAKE_SOURCE_DIR}/${source})
+foreach(entry ${RUN_SHADERS} ${RUN_IMAGES})
+    set(source ${CMAKE_SOURCE_DIR}/shaders/${entry})
+    set(run_path ${entry})
+    if(entry IN_LIST RUN_IMAGES)
+        set(source ${CMAKE_SOURCE_DIR}/res/${entry})
+        set(run_path res/${entry})
+    endif()
+    add_link_options("SHELL:--embed-file ${source}@${run_path}")
+    list(APPEND WEB_PAGE_FILES ${source})
 endforeach()
 # Debian's emcc 3.1.6 crashes minifying the page; the embedded images and their decoded pixels
 # outgrow the default 16 MB of memory.

@@ -9,10 +9,10 @@ the folder it runs in. It is a console program, so its messages appear in its co
 W, A, S, D move, the mouse turns the view, B and C switch back-face culling on and off, L and F
 switch between wireframe and filled, Escape quits. It needs a driver with OpenGL 3.3.
 ]])
+list(TRANSFORM RUN_SHADERS PREPEND ${CMAKE_BINARY_DIR}/ OUTPUT_VARIABLE ZIP_SHADERS)
 add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/kivo_model-windows.zip
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kivo_model> ${CMAKE_BINARY_DIR}/sphere.vs
-            ${CMAKE_BINARY_DIR}/sphere.fs ${ZIP_ROOT}/kivo_model
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kivo_model> ${ZIP_SHADERS} ${ZIP_ROOT}/kivo_model
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_BINARY_DIR}/res ${ZIP_ROOT}/kivo_model/res
     COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/kivo_model-windows.zip --format=zip
             kivo_model
