@@ -16,7 +16,7 @@ FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
 CONVERT := /usr/bin/convert -size 13x7
 
-.PHONY: all build deps test-deps run screenshot test bench soak fuzz images fresh-check clean \
+.PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images fresh-check clean \
 	windows test-windows web test-web web-screenshot
 
 all: build
@@ -82,6 +82,17 @@ images: deps
 	@tools/install-deps --extra=xplanet-images
 	@$(MAKE) --no-print-directory build
 	cmake --build $(BUILD_DIR) --target images
+
+# The image tool regenerates the maps into the build tree: the Sun and the Moon, made from seeded
+# noise, byte for byte as in res/; the Earth, filtered from Debian's xplanet-images, only made.
+check-images: deps
+	@tools/install-deps --extra=xplanet-images
+	@$(MAKE) --no-print-directory build
+	cmake --build $(BUILD_DIR) --target planet_images
+	rm -rf $(BUILD_DIR)/images && mkdir $(BUILD_DIR)/images
+	$(BUILD_DIR)/tools/planet_images $(BUILD_DIR)/images /usr/share/xplanet/images/earth.jpg
+	cmp res/sun.bmp $(BUILD_DIR)/images/sun.bmp && cmp res/moon.bmp $(BUILD_DIR)/images/moon.bmp
+	test -s $(BUILD_DIR)/images/earth.bmp
 
 # Cross-built with the MinGW toolchain file against the static GLFW that tools/windows-deps puts
 # into build-windows; the build packs the zip as well.

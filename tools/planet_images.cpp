@@ -4,7 +4,12 @@
 #include <glm/gtc/noise.hpp>
 #include <glm/gtc/type_precision.hpp>
 #include <glm/gtx/vector_angle.hpp>
+// stb is header-only: this file compiles the JPEG reader (for the Earth's source) and the BMP
+// writer it uses.
+#define STBI_ONLY_JPEG
+#define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
+#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 #include <algorithm>
