@@ -14,7 +14,6 @@ JOBS ?= $(shell nproc)
 SOAK_SECONDS ?= 600
 FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
-CONVERT := /usr/bin/convert -size 13x7
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images fresh-check clean \
 	windows test-windows web test-web web-screenshot
@@ -53,29 +52,14 @@ soak: test-deps
 	@$(MAKE) --no-print-directory build
 	/usr/bin/python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
 
-# Seeds: a BMP of every layout the decoder takes (1, 4 and 8-bit palettes, 16-bit 555/565/1555/
-# 4444 bitfields, 24-bit with core, info and V5 headers, 32-bit plain and with alpha), a refused
-# core-header palette, and the hostile files of other formats. New inputs collect in
-# $(FUZZ_DIR)/corpus across runs; a crash leaves its input in $(FUZZ_DIR).
+# Seeds from tools/fuzz-seeds; new inputs collect in $(FUZZ_DIR)/corpus across runs; a crash
+# leaves its input in $(FUZZ_DIR).
 fuzz: test-deps
 	@tools/install-deps --extra=clang
 	@tools/install-deps --extra="libclang-rt-$$(dpkg-query -W -f='$${Version}' clang | sed 's/^[0-9]*://; s/[.].*//')-dev"
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DKIVO_FUZZ=ON
 	cmake --build $(FUZZ_DIR) --target image_fuzz -j $(JOBS)
-	rm -rf $(FUZZ_DIR)/seeds && mkdir -p $(FUZZ_DIR)/seeds $(FUZZ_DIR)/corpus
-	cp tests/data/hostile/* $(FUZZ_DIR)/seeds/
-	cd $(FUZZ_DIR)/seeds && $(CONVERT) pattern:checkerboard -type bilevel BMP3:1.bmp && \
-	$(CONVERT) gradient:red-blue -colors 16 -type palette BMP3:4.bmp && \
-	$(CONVERT) gradient:red-blue -colors 16 -type palette BMP2:4-core.bmp && \
-	$(CONVERT) plasma:fractal -colors 200 -type palette -compress none BMP3:8.bmp && \
-	for t in RGB555 RGB565; do $(CONVERT) gradient:red-blue -define bmp:subtype=$$t BMP:16-$$t.bmp; done && \
-	for t in ARGB1555 ARGB4444; do \
-	$(CONVERT) gradient:red-blue -alpha set -define bmp:subtype=$$t BMP:16-$$t.bmp; done && \
-	$(CONVERT) gradient:red-blue -type truecolor BMP3:24.bmp && \
-	$(CONVERT) gradient:red-blue -type truecolor BMP2:24-core.bmp && \
-	$(CONVERT) gradient:red-blue -type truecolor BMP:24-v5.bmp && \
-	$(CONVERT) gradient:red-blue -alpha set -channel A -evaluate set 50% +channel BMP:32-alpha.bmp && \
-	$(CONVERT) gradient:red-blue -alpha set -define bmp3:alpha=true BMP3:32.bmp
+	tools/fuzz-seeds $(FUZZ_DIR)/seeds && mkdir -p $(FUZZ_DIR)/corpus
 	cd $(FUZZ_DIR) && tests/image_fuzz -max_total_time=$(FUZZ_SECONDS) corpus seeds
 
 images: deps
