@@ -43,7 +43,8 @@ void main() {
     // The unit sphere's position is its outward normal; model holds no shear. With back-face
     // culling the far half is what gets drawn, seen through the near half: light the point the
     // viewer's ray meets first, the drawn point mirrored across the plane through the centre
-    // perpendicular to the ray. Points of the near half keep their own normal.
+    // perpendicular to the ray. Points of the near half keep their own normal. The winding and
+    // the culling this relies on: docs/architecture.md, "The far half".
     normal = normalize(mat3(model) * aPos);
     vec3 ray = normalize(world.xyz - viewPos);
     if (dot(normal, ray) > 0.0)

@@ -57,6 +57,8 @@ void uploadSphere() {
     // Nothing is unbound: the frame loop and shutdown rely on these bindings staying.
 }
 
+// Culling the back faces draws each sphere's far half, as its triangles run clockwise seen from
+// outside; the vertex shader lights the near point for it (docs/architecture.md, "The far half").
 void setRenderState() {
     const GLFeatures& gl = glFeatures();
     if (gl.pointSize)
