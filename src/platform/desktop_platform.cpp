@@ -22,3 +22,35 @@ bool drawSphereWireframe() {
 void presentFrame(GLFWwindow* window) {
     glfwSwapBuffers(window);
 }
+
+// Standard streams made safe before main starts up, on POSIX systems.
+#ifndef _WIN32
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Runs during static initialisation, so before main's start-up: GLFW's display connection and
+// every file opened later take the lowest free descriptor, and a standard stream that came closed
+// would hand its number to one of them, so that diagnostics went into the display's protocol
+// stream or a file. Each closed one is opened on the null device first. SIGPIPE is ignored so that
+// a line written to a pipe whose reader has gone is lost instead of ending the program.
+struct SafeStandardStreams {
+    SafeStandardStreams() {
+        for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+            if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+                continue;
+            const int null = open("/dev/null", O_RDWR);
+            if (null >= 0 && null != fd) { // only when a lower one could not be opened either
+                dup2(null, fd);
+                close(null);
+            }
+        }
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+} const safeStandardStreams;
+
+} // namespace
+#endif
