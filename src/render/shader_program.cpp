@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t MAX_SHADER_BYTES = 1 << 20;
 
 // The whole text of one regular file of at most MAX_SHADER_BYTES. Anything else (missing, not a
-// regular file, larger, a failed open or read) throws std::ios_base::failure.
+// regular file, larger, or failing to open) throws std::ios_base::failure.
 std::string readShaderFile(const char* path) {
     // Checked before opening, since opening a FIFO blocks until a writer comes.
     std::error_code error;
