@@ -85,10 +85,11 @@ class XSession:
 
 
 class Viewer:
-    """One run of the viewer on an XSession, with its standard output captured to a file."""
+    """One run of the viewer on an XSession, with its standard output captured to a file, or
+    given the descriptor `stdout` instead (closed here once handed over)."""
 
     def __init__(self, session, run_dir, binary="./kivo_model", args=(), prefix=(), env=None,
-                 stdout_path=None):
+                 stdout_path=None, stdout=None):
         self.session = session
         self.run_dir = run_dir
         self.stdout_path = stdout_path or os.path.join(run_dir, "stdout.txt")
@@ -98,7 +99,9 @@ class Viewer:
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
             self.process = subprocess.Popen(
                 [*prefix, binary, *args], cwd=run_dir, env=dict(session.env, **(env or {})),
-                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+                stdin=subprocess.DEVNULL, stdout=out if stdout is None else stdout, stderr=err)
+        if stdout is not None:
+            os.close(stdout)
 
     # Window discovery and focus.
     def wait_window(self, timeout=30):

@@ -1,5 +1,6 @@
 // The desktop's side of the platform layer: OpenGL 3.3 core has every call the program makes,
-// but for wide lines in a forward-compatible context (the only kind macOS gives).
+// but for wide lines in a forward-compatible context (the only kind macOS gives); on POSIX
+// systems, standard streams that cannot swallow a diagnostic or end the program.
 #include "platform/platform.h"
 
 #include <GLFW/glfw3.h>
@@ -25,3 +26,35 @@ std::string shaderSourceForThisGL(const std::string& source) {
 void presentFrame(GLFWwindow* window) {
     glfwSwapBuffers(window);
 }
+
+// Standard streams made safe before main starts up, on POSIX systems.
+#ifndef _WIN32
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Runs during static initialisation, so before main's start-up: GLFW's display connection and
+// every file opened later take the lowest free descriptor, and a standard stream that came closed
+// would hand its number to one of them, so that diagnostics went into the display's protocol
+// stream or a file. Each closed one is opened on the null device first. SIGPIPE is ignored so that
+// a line written to a pipe whose reader has gone is lost instead of ending the program.
+struct SafeStandardStreams {
+    SafeStandardStreams() {
+        for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+            if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+                continue;
+            const int null = open("/dev/null", O_RDWR);
+            if (null >= 0 && null != fd) { // only when a lower one could not be opened either
+                dup2(null, fd);
+                close(null);
+            }
+        }
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+} const safeStandardStreams;
+
+} // namespace
+#endif

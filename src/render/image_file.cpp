@@ -3,6 +3,7 @@
 #include "render/image_file.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 
 #define STBI_ONLY_BMP
@@ -22,6 +23,10 @@ std::uint32_t little(const unsigned char* p, int bytes) {
 // pixel offset plus every row its header declares. stb allocates the whole image from the header
 // before it reads a pixel, and fills missing rows with black, so a short file is refused here.
 bool isSoundBmp(const char* path, int maxSide) {
+    // Only a regular file, checked before opening: opening a FIFO blocks until a writer comes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
     std::ifstream file(path, std::ios::binary);
     unsigned char h[34] = {}; // file header (14), header size (4), core (8) or info (16) fields
     file.read(reinterpret_cast<char*>(h), sizeof h);

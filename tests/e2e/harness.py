@@ -25,9 +25,11 @@ EXE, PREFIX = (("kivo_model.exe", ("wine",)) if os.path.exists(f"{BUILD_DIR}/kiv
 NUMBER = r"(?<![\w.&])-?\d+(?:\.\d+)?(?:e[-+]?\d+)?(?![\w.])"
 
 
-# One viewer in a scratch run directory, traced or not, cleaned up after the `with` block.
+# One viewer in a scratch run directory, traced or not, cleaned up after the `with` block; a
+# `prefix` command runs it, `stdout` is a descriptor for its standard output (see Viewer).
 class Run:
-    def __init__(self, session, trace=False, args=(), prepare=None, env=None):
+    def __init__(self, session, trace=False, args=(), prepare=None, env=None, prefix=(),
+                 stdout=None):
         self.session, self.dir = session, tempfile.mkdtemp(prefix="kivo-e2e-")
         copy_run_dir(BUILD_DIR, self.dir, EXE)
         if prepare:
@@ -35,7 +37,8 @@ class Run:
         self.trace = os.path.join(self.dir, "run.trace")
         if trace:
             env = dict(env or {}, TRACE_FILE=self.trace, LD_PRELOAD=TRACE_PRELOAD)
-        self.viewer = Viewer(session, self.dir, f"./{EXE}", args=args, prefix=PREFIX, env=env)
+        self.viewer = Viewer(session, self.dir, f"./{EXE}", args=args, prefix=prefix + PREFIX,
+                             env=env, stdout=stdout)
         self.on_x = "WAYLAND_DISPLAY" not in (env or {})
 
     def __enter__(self):
@@ -52,6 +55,10 @@ class Run:
         path = os.path.join(self.dir, "shot.ppm")
         self.session.run(["import", "-window", window, "-depth", "8", path])
         return Image.open(path).convert("RGB")
+
+    def wait_sun(self):  # the window's centre lit: the Sun drawn
+        wait_until(lambda: max(self.pixels(self.viewer.window).getpixel((400, 300))) > 40, 20,
+                   what="the Sun drawn")
 
     # The traced GL and GLX calls, one line each as `apitrace dump` prints them.
     def calls(self):
