@@ -36,8 +36,13 @@ std::vector<unsigned int> sphereEdges() {
     return pairs;
 }
 
-// Resolves on the browser's next animation frame, which shows what was drawn before it.
-EM_ASYNC_JS(void, waitForAnimationFrame, (), { await new Promise(requestAnimationFrame); });
+// Resolves on the browser's next animation frame, which shows what was drawn before it; then the
+// page hears that a frame was shown.
+EM_ASYNC_JS(void, waitForAnimationFrame, (), {
+    await new Promise(requestAnimationFrame);
+    if (Module.onFrameShown)
+        Module.onFrameShown();
+});
 
 } // namespace
 
