@@ -13,8 +13,13 @@ namespace {
 constexpr const char* ES_HEADER = "#version 300 es\n#line 1\n";
 constexpr const char* ES_PRECISION = "precision highp float;";
 
-// Resolves on the browser's next animation frame, which shows what was drawn before it.
-EM_ASYNC_JS(void, waitForAnimationFrame, (), { await new Promise(requestAnimationFrame); });
+// Resolves on the browser's next animation frame, which shows what was drawn before it; then the
+// page hears that a frame was shown.
+EM_ASYNC_JS(void, waitForAnimationFrame, (), {
+    await new Promise(requestAnimationFrame);
+    if (Module.onFrameShown)
+        Module.onFrameShown();
+});
 
 } // namespace
 
