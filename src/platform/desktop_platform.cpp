@@ -43,15 +43,10 @@ namespace {
 // a line written to a pipe whose reader has gone is lost instead of ending the program.
 struct SafeStandardStreams {
     SafeStandardStreams() {
-        for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-            if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-                continue;
-            const int null = open("/dev/null", O_RDWR);
-            if (null >= 0 && null != fd) { // only when a lower one could not be opened either
-                dup2(null, fd);
-                close(null);
-            }
-        }
+        // In ascending order, opening takes the lowest free descriptor: the closed stream's own.
+        for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+            if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+                open("/dev/null", O_RDWR);
         std::signal(SIGPIPE, SIG_IGN);
     }
 } const safeStandardStreams;
