@@ -17,8 +17,6 @@ import time
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service as ChromeService
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
-from selenium.webdriver.common.actions.interaction import POINTER_TOUCH
-from selenium.webdriver.common.actions.pointer_input import PointerInput
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
@@ -38,7 +36,7 @@ class Browser:
     """One engine with one page open. `ratio` is the device pixel ratio it runs at; `webgl` is
     "webgl2" (all of it), "webgl1" (WebGL2 switched off) or "none"."""
 
-    name = "?"
+    console_since_start = True  # whether console() sees the page's lines from its first
 
     def evaluate(self, expression):
         """The JSON-able value of a JavaScript expression in the page; promises are awaited."""
@@ -78,13 +76,11 @@ class Browser:
         self._pointer("touch", [steps[0], ("down",), *steps[1:], ("up",)])
 
     def touch_hold(self, selector, down):
-        """Puts a finger on the middle of the element that `selector` picks, or lifts it."""
-        if not down:
-            return self._pointer("touch", [("up",)])
-        box = self.evaluate(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
-                            f"(document.querySelector({json.dumps(selector)})"
-                            f".getBoundingClientRect())")
-        self._pointer("touch", [("move", *box), ("down",)])
+        """Puts a finger on the middle of the element that `selector` picks, or lifts it there."""
+        middle = self.evaluate(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                               f"(document.querySelector({json.dumps(selector)})"
+                               f".getBoundingClientRect())")
+        self._pointer("touch", [("move", *middle), ("down" if down else "up",)])
 
     def screenshot(self, selector="#canvas"):
         """PNG bytes of the element that `selector` picks as it is on the screen, device pixels."""
@@ -117,8 +113,7 @@ class SeleniumBrowser(Browser):
         builder.perform()
 
     def _pointer(self, kind, steps):
-        device = PointerInput(POINTER_TOUCH, "finger") if kind == "touch" else None
-        builder = ActionBuilder(self.driver, mouse=device, duration=0)
+        builder = ActionBuilder(self.driver, duration=0)
         for step in steps:
             if step[0] == "move":
                 builder.pointer_action.move_to_location(round(step[1]), round(step[2]))
@@ -134,7 +129,6 @@ class Chromium(SeleniumBrowser):
     """Headless Chromium through chromedriver, software WebGL2 (SwiftShader behind ANGLE), in a
     private profile; `touch` emulates a touch screen (a coarse pointer) from the first load."""
 
-    name = "chromium"
     FLAGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader",
              "--enable-unsafe-swiftshader", "--no-first-run", "--no-default-browser-check",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -142,7 +136,7 @@ class Chromium(SeleniumBrowser):
     WEBGL = {"webgl2": [], "webgl1": ["--disable-webgl2"], "none": ["--disable-3d-apis"]}
 
     def __init__(self, url, ratio=1, webgl="webgl2", touch=False):
-        self.log = []
+        self.log, self.finger, self.pressed = [], (0, 0), False
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for flag in [*self.FLAGS, *self.WEBGL[webgl], f"--force-device-scale-factor={ratio}",
@@ -159,6 +153,22 @@ class Chromium(SeleniumBrowser):
         except BaseException:
             self.close()
             raise
+
+    def _pointer(self, kind, steps):
+        """A finger goes through the DevTools protocol: chromedriver's touch actions lift no
+        finger that an earlier action put down, so a held key could not be let go."""
+        if kind != "touch":
+            return super()._pointer(kind, steps)
+        for step in steps:
+            if step[0] == "move":
+                self.finger = step[1:]
+            if step[0] == "move" and not self.pressed:
+                continue
+            event = {"move": "touchMove", "down": "touchStart", "up": "touchEnd"}[step[0]]
+            self.pressed = step[0] != "up"
+            points = [] if event == "touchEnd" else [dict(zip("xy", self.finger))]
+            self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                                        {"type": event, "touchPoints": points})
 
     def console(self):
         """The page's console calls and its uncaught errors so far, one string each. chromedriver
@@ -184,7 +194,7 @@ class WebKit(SeleniumBrowser):
     a recorder installed into the page right after each load collects the console calls and
     uncaught errors from then on."""
 
-    name = "webkit"
+    console_since_start = False
     MINIBROWSER = f"/usr/lib/{sysconfig.get_config_var('MULTIARCH')}/webkit2gtk-4.1/MiniBrowser"
     RECORDER = """(() => {
         if (window.kivoConsole) return;
@@ -252,7 +262,6 @@ class Firefox(Browser):
     """Firefox ESR with a window on `session` (an XSession; headless Firefox has no WebGL here),
     in a private profile, driven over its WebDriver BiDi socket with python3-websockets."""
 
-    name = "firefox"
     PREFS = {"webgl2": {}, "webgl1": {"webgl.enable-webgl2": False},
              "none": {"webgl.disabled": True}}
 

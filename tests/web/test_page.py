@@ -1,7 +1,8 @@
 # The browser page in Chromium, Firefox and WebKitGTK, one set of checks for all three: the scene
-# as drawn, the view turned and flown, wireframe and fill, Escape and a quiet console; without
-# WebGL2, the reason.
+# as drawn, the maps it decoded, the view turned and flown, wireframe and fill, a lost and restored
+# context, Escape and a quiet console; the buffer at ratio 2; the reason given without WebGL; touch.
 # KIVO_WEB_ENGINES picks engines (default all three), KIVO_WEB_PAGE another page to test.
+import base64
 import io
 import math
 import os
@@ -20,6 +21,9 @@ PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or os.path.join(ROOT, "bu
                                                                         "index.html"))
 ENGINES = os.environ.get("KIVO_WEB_ENGINES", "chromium firefox webkit").replace(",", " ").split()
 SUN_TEXELS = Image.open(os.path.join(ROOT, "res/sun.bmp")).convert("RGB").getdata()
+CONTROLS = ("W, A, S, D and the mouse fly the camera; B, C, L, F change the drawing; Escape "
+            "ends the viewer.")
+LOST = "The GPU context was lost; the viewer starts again when the browser restores it."
 NO_CONTEXT = "Failed to Create OpenGL Context"
 FOCAL = 300 / math.tan(math.radians(30))  # CSS pixels: the projection's 60 degrees over 600 px
 session = None  # the Xvfb that Firefox and WebKit draw their windows on
@@ -56,14 +60,15 @@ def sun_disc(image):  # the Sun's pixel count, its centre, and the share of blac
     return len(points), (x, y), sum(max(p) < 8 for p in square.getdata()) / 41 ** 2, square
 
 
+def sizes(page):  # the canvas' drawing buffer and its CSS box
+    return page.evaluate("(c => [c.width, c.height, c.getBoundingClientRect().width,"
+                         " c.getBoundingClientRect().height])(document.getElementById('canvas'))")
+
+
 def status(page):
     return page.evaluate("document.getElementById('status').textContent")
 
 
-def ending(page):  # the status line, the output under the canvas and the console, at the end
-    line = page.wait_for(lambda: (s := status(page)) and ("ended" in s or "stopped" in s) and s,
-                         what="the end")
-    return line, page.evaluate("document.getElementById('output').textContent"), page.console()
 
 
 class Checks:
@@ -72,6 +77,18 @@ class Checks:
     black share around the Sun's centre in wireframe: 1 px lines leave most of it black."""
 
     engine, webgl_off, wire_gaps = None, (), 0.3
+
+    def assert_ending(self, page, line, printed):
+        """Waits for the viewer's end; checks the status line, and that the lines `printed` are
+        all there is under the canvas and in the console (in WebKitGTK: the console since load,
+        which ends with them)."""
+        end = page.wait_for(lambda: (s := status(page)) and ("ended" in s or "stopped" in s) and s,
+                            what="the end")
+        output = page.evaluate("document.getElementById('output').textContent")
+        self.assertEqual((end, output), (line, "".join(f"{p}\n" for p in printed)))
+        console = page.console()
+        self.assertEqual(console, printed if page.console_since_start else
+                         printed[len(printed) - len(console):])
 
     def open(self, **options):
         return open_page(self.engine, f"file://{PAGE}", session, **options)
@@ -97,14 +114,18 @@ class Checks:
 
     def turn(self, page, disc, move):
         """`move` sends 100 CSS pixels of rightward motion; checks that the view turned 10 degrees
-        right: the Sun's centre moves left as far as the projection puts it. Returns the disc."""
-        x = disc[1][0]
-        half = math.atan(math.sqrt(disc[0] / math.pi) / FOCAL)  # the Sun's angular radius
+        right: the Sun's image, an ellipse off the axis, centred where the projection puts it.
+        Frames where the Earth or the Moon covers or touches the Sun, which changes its pixel
+        count, are passed over. Returns the disc."""
+        x, count = disc[1][0], disc[0]
+        sin_half = math.sin(math.atan(math.sqrt(count / math.pi) / FOCAL))  # the Sun's size
         yaw = math.radians(10)
-        expected = x - FOCAL * (math.tan(yaw + half) + math.tan(yaw - half)) / 2
+        squeeze = math.cos(yaw) ** 2 - sin_half ** 2
+        expected = x - FOCAL * math.sin(yaw) * math.cos(yaw) / squeeze
+        area = count * (1 - sin_half ** 2) ** 1.5 / squeeze ** 1.5
         move()
-        turned = page.wait_for(lambda: (d := sun_disc(shot(page)))[1][0] < x - 30 and d,
-                               what="the view turned")
+        turned = page.wait_for(lambda: (d := sun_disc(shot(page)))[1][0] < x - 30 and abs(
+            d[0] - area) < 0.02 * area and d, what="the view turned, the Sun clear")
         self.assertAlmostEqual(turned[1][0], expected, delta=3)
         return turned
 
@@ -119,9 +140,21 @@ class Checks:
             hold(False)
         self.assertLess(near[1][0], disc[1][0] - 10)
 
-    def test_scene_view_wireframe_and_escape(self):
+    def test_scene_view_maps_wireframe_lost_context_and_escape(self):
         with self.open() as page:
             start = self.scene(page)
+            with self.subTest("the buffer and the box at ratio 1"):
+                self.assertEqual(sizes(page), [800, 600, 800, 600])
+            with self.subTest("no touch keys on a fine pointer"):
+                self.assertTrue(page.evaluate(
+                    "(k => !k || getComputedStyle(k).display == 'none')"
+                    "(document.getElementById('touch-keys'))"))
+            with self.subTest("the decoded maps"):
+                for name in ("earth", "sun", "moon"):
+                    with open(os.path.join(ROOT, "res", f"{name}.bmp"), "rb") as f:
+                        self.assertEqual(base64.b64decode(page.evaluate(
+                            f"btoa(Array.from(Module.FS.readFile('res/{name}.bmp'),"
+                            f" b => String.fromCharCode(b)).join(''))")), f.read(), name)
 
             def mouse():
                 page.mouse_move(400, 300)  # the first cursor event only records the place
@@ -133,24 +166,61 @@ class Checks:
             page.key("f")
             page.wait_for(lambda: sun_disc(shot(page))[2] < 0.02, what="filled spheres")
 
-            page.key("Escape")
-            self.assertEqual(ending(page), ("The viewer has ended (exit status 0).", "", []))
+            with self.subTest("a lost and restored context"):
+                page.evaluate("(window.kivoLoss = document.getElementById('canvas')"
+                              ".getContext('webgl2').getExtension('WEBGL_lose_context'))"
+                              ".loseContext()")
+                page.wait_for(lambda: status(page) == LOST, what="the lost line")
+                page.evaluate("kivoLoss.restoreContext()")
+                # The viewer starts afresh: the camera back at its start, the Sun as first seen.
+                again = page.wait_for(lambda: status(page) == CONTROLS and (
+                    d := sun_disc(shot(page)))[0] > 0.9 * start[0] and d, what="drawing again")
+                self.assertAlmostEqual(again[0], start[0], delta=0.1 * start[0])
+                self.assertAlmostEqual(again[1][0], start[1][0], delta=3)
+                self.assertEqual(page.console(), [])
 
-    def test_without_webgl2_the_page_says_so_below_the_canvas_and_in_the_console(self):
+            page.key("Escape")
+            self.assert_ending(page, "The viewer has ended (exit status 0).", [])
+
+    def test_ratio_2_doubles_the_buffer_not_the_turn(self):
+        with self.open(ratio=2) as page:
+            start = self.scene(page)
+            with self.subTest("the buffer and the box at ratio 2"):
+                self.assertEqual(sizes(page), [1600, 1200, 800, 600])
+            self.turn(page, start, lambda: (page.mouse_move(400, 300), page.mouse_move(500, 300)))
+
+    def test_without_webgl_the_page_says_so_below_the_canvas_and_in_the_console(self):
         for webgl in self.webgl_off:
             with self.subTest(webgl=webgl), self.open(webgl=webgl) as page:
-                self.assertEqual(ending(page), ("The viewer has ended (exit status -1).",
-                                                NO_CONTEXT + "\n", [NO_CONTEXT]))
+                self.assert_ending(page, "The viewer has ended (exit status -1).", [NO_CONTEXT])
+                self.assertEqual(sizes(page)[2:], [800, 600])
 
 
 @unittest.skipUnless("chromium" in ENGINES, "KIVO_WEB_ENGINES leaves Chromium out")
 class ChromiumTest(Checks, unittest.TestCase):
-    engine, webgl_off = "chromium", ("webgl1",)
+    engine, webgl_off = "chromium", ("none", "webgl1")
+
+    def test_touch_drag_turns_the_view_and_the_keys_act(self):
+        with self.open(touch=True) as page:
+            start = self.scene(page)
+            keys = page.evaluate("Array.from(document.querySelectorAll('#touch-keys button'),"
+                                 " b => b.offsetWidth > 0 && b.dataset.key)")
+            self.assertCountEqual(keys, [*"wasdbclf", "Escape"])
+            # The program's first cursor event only records the place, so a short drag comes
+            # first; then a drag far from where it ended turns by its own motion alone.
+            turned = self.turn(page, start, lambda: (
+                page.touch_drag([(200, 450), (201, 450)]),
+                page.touch_drag([(600, 100), (650, 100), (700, 100)])))
+            self.fly(page, turned,
+                     lambda down: page.touch_hold('#touch-keys button[data-key="w"]', down))
+            page.touch_hold('#touch-keys button[data-key="Escape"]', True)
+            page.touch_hold('#touch-keys button[data-key="Escape"]', False)
+            self.assert_ending(page, "The viewer has ended (exit status 0).", [])
 
 
 @unittest.skipUnless("firefox" in ENGINES, "KIVO_WEB_ENGINES leaves Firefox out")
 class FirefoxTest(Checks, unittest.TestCase):
-    engine, webgl_off = "firefox", ("webgl1",)
+    engine, webgl_off = "firefox", ("none", "webgl1")
 
 
 @unittest.skipUnless("webkit" in ENGINES, "KIVO_WEB_ENGINES leaves WebKitGTK out")
