@@ -69,8 +69,6 @@ def status(page):
     return page.evaluate("document.getElementById('status').textContent")
 
 
-
-
 class Checks:
     """Every check, run by one subclass per engine. `webgl_off` names the engine's ways of running
     without WebGL: "none" at all, "webgl1" with WebGL2 alone switched off. `wire_gaps` is the
