@@ -116,13 +116,14 @@ web:
 	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release || { rm -rf build-web/CMakeCache.txt build-web/CMakeFiles; exit 1; }
 	$(WEB_ENV) cmake --build build-web -j $(JOBS)
 
-WEB_DRIVERS := python3-selenium chromium chromium-driver
+# Chromium and its WebDriver server, which both the tests and the screenshot drive.
+WEB_CHROMIUM := chromium chromium-driver python3-selenium
 test-web: web
-	@tools/install-deps --extra="$(WEB_DRIVERS) firefox-esr python3-websockets webkit2gtk-driver imagemagick python3-pil"
+	@tools/install-deps --extra="$(WEB_CHROMIUM) firefox-esr python3-websockets webkit2gtk-driver imagemagick python3-pil"
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v tests/web/test_page.py
 
 web-screenshot: web
-	@tools/install-deps --extra="$(WEB_DRIVERS)"
+	@tools/install-deps --extra="$(WEB_CHROMIUM)"
 	/usr/bin/python3 tools/browsers.py build-web/index.html docs/web-screenshot.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD

@@ -31,6 +31,8 @@ session = None  # the Xvfb that Firefox and WebKit draw their windows on
 
 def setUpModule():
     global session
+    if set(ENGINES) - {"chromium", "firefox", "webkit"} or not ENGINES:
+        raise ValueError(f"KIVO_WEB_ENGINES names no engine or an unknown one: {ENGINES}")
     if {"firefox", "webkit"} & set(ENGINES):
         session = XSession(2400, 2000)  # room for a window at ratio 2
 
