@@ -201,7 +201,10 @@ class WebKit(SeleniumBrowser):
         const lines = window.kivoConsole = [];
         for (const kind of ["log", "info", "warn", "error", "debug"]) {
             const original = console[kind];
-            console[kind] = (...args) => { lines.push(args.join(" ")); original.apply(console, args); };
+            console[kind] = (...args) => {
+                lines.push(args.join(" "));
+                original.apply(console, args);
+            };
         }
         addEventListener("error", (e) => lines.push(`Uncaught ${e.message}`));
         addEventListener("unhandledrejection", (e) => lines.push(`Unhandled ${e.reason}`));
