@@ -276,7 +276,8 @@ class Firefox(Browser):
         self.profile = tempfile.mkdtemp(prefix="kivo-firefox-")
         prefs = {"layout.css.devPixelsPerPx": str(ratio), **self.PREFS[webgl]}
         with open(os.path.join(self.profile, "user.js"), "w") as f:
-            f.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n" for k, v in prefs.items())
+            f.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n"
+                         for k, v in prefs.items())
         self.errors = open(os.path.join(self.profile, "stderr.txt"), "w+")
         self.process = subprocess.Popen(
             ["firefox-esr", "--profile", self.profile, "--no-remote", "--new-instance",
