@@ -102,8 +102,8 @@ test-windows: windows
 	status=$$?; $(WINE_ENV) wineserver -k; exit $$status
 
 # The browser page, build-web/index.html, one self-contained file built by Emscripten; test-web
-# drives it in headless Chromium. Debian's emcc needs Debian's node modules (whichever node runs
-# it) and Debian's Python.
+# drives it in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES=... for fewer). Debian's emcc
+# needs Debian's node modules (whichever node runs it) and Debian's Python.
 WEB_ENV := NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
 
 web:
@@ -111,13 +111,15 @@ web:
 	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release || { rm -rf build-web/CMakeCache.txt build-web/CMakeFiles; exit 1; }
 	$(WEB_ENV) cmake --build build-web -j $(JOBS)
 
+# Chromium and its WebDriver server, which both the tests and the screenshot drive.
+WEB_CHROMIUM := chromium chromium-driver python3-selenium
 test-web: web
-	@tools/install-deps --extra="chromium python3-pil"
+	@tools/install-deps --extra="$(WEB_CHROMIUM) firefox-esr python3-websockets webkit2gtk-driver imagemagick python3-pil"
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v tests/web/test_page.py
 
 web-screenshot: web
-	@tools/install-deps --extra=chromium
-	/usr/bin/python3 tools/chromium.py build-web/index.html docs/web-screenshot.png
+	@tools/install-deps --extra="$(WEB_CHROMIUM)"
+	/usr/bin/python3 tools/browsers.py build-web/index.html docs/web-screenshot.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, make test and make run again; needs root and the mirror apt uses.

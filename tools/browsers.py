@@ -1,0 +1,430 @@
+#!/usr/bin/python3
+# The three browser engines behind one small interface: Chromium and WebKitGTK through Selenium and
+# their WebDriver servers, Firefox through its own WebDriver BiDi. Shared by the browser tests and
+# `make web-screenshot`, which saves a picture of the page (the CLI below).
+import argparse
+import asyncio
+import base64
+import json
+import os
+import shutil
+import subprocess
+import sys
+import sysconfig
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service as ChromeService
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
+from selenium.webdriver.webkitgtk.service import Service as WebKitService
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import XSession, wait_until  # noqa: E402
+
+# WebDriver's key values for the keys the viewer reads.
+KEYS = {"Escape": "\ue00c"} | {c: c for c in "abcdflsw"}
+WINDOW = (1000, 800)  # CSS pixels of viewport: the 800 x 600 canvas, its margin and the lines
+
+
+class BrowserError(RuntimeError):
+    pass
+
+
+class Browser:
+    """One engine with one page open. `ratio` is the device pixel ratio it runs at; `webgl` is
+    "webgl2" (all of it), "webgl1" (WebGL2 switched off) or "none"."""
+
+    console_since_start = True  # whether console() sees the page's lines from its first
+
+    def evaluate(self, expression):
+        """The JSON-able value of a JavaScript expression in the page; promises are awaited."""
+        text = self._evaluate(f"Promise.resolve({expression}).then(v => JSON.stringify(v ?? null))")
+        return json.loads(text)
+
+    def wait_for(self, condition, timeout=30, what=None):
+        """Polls `condition` (a function, or a JavaScript expression) until it gives a truthy
+        value, and returns it; raises after `timeout` seconds. A page that is reloading between
+        two polls only delays the answer."""
+        last = []
+
+        def poll():
+            try:
+                return condition() if callable(condition) else self.evaluate(condition)
+            except BrowserError as error:
+                last[:] = [error]
+                return None
+        try:
+            return wait_until(poll, timeout, what=what or condition)
+        except Exception as error:
+            raise BrowserError(f"{error}; last error: {last[0] if last else None}") from None
+
+    def canvas_box(self):
+        return self.evaluate("(({x, y, width, height}) => ({x, y, width, height}))"
+                             "(document.getElementById('canvas').getBoundingClientRect())")
+
+    def mouse_move(self, x, y):
+        """Moves the mouse to (x, y) CSS pixels from the canvas' top left corner."""
+        box = self.canvas_box()
+        self._pointer("mouse", [("move", box["x"] + x, box["y"] + y)])
+
+    def touch_drag(self, points):
+        """One finger down on the first point over the canvas, moved through the others, lifted."""
+        box = self.canvas_box()
+        steps = [("move", box["x"] + x, box["y"] + y) for x, y in points]
+        self._pointer("touch", [steps[0], ("down",), *steps[1:], ("up",)])
+
+    def touch_hold(self, selector, down):
+        """Puts a finger on the middle of the element that `selector` picks, or lifts it there."""
+        middle = self.evaluate(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
+                               f"(document.querySelector({json.dumps(selector)})"
+                               f".getBoundingClientRect())")
+        self._pointer("touch", [("move", *middle), ("down" if down else "up",)])
+
+    def screenshot(self, selector="#canvas"):
+        """PNG bytes of the element that `selector` picks as it is on the screen, device pixels."""
+        return self._screenshot(selector)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class SeleniumBrowser(Browser):
+    """What Chromium and WebKitGTK share: a WebDriver session driven through Selenium."""
+
+    def _open(self, url):
+        self.driver.set_script_timeout(30)
+        self.driver.get(url)
+
+    def _evaluate(self, expression):
+        try:
+            return self.driver.execute_script(f"return {expression}")
+        except Exception as error:  # Selenium's own exception types, or the connection's
+            raise BrowserError(f"{expression}: {error}") from None
+
+    def key(self, name, action="press"):
+        builder = ActionBuilder(self.driver, duration=0)
+        for half in {"press": ("down", "up"), "down": ("down",), "up": ("up",)}[action]:
+            getattr(builder.key_action, f"key_{half}")(KEYS[name])
+        builder.perform()
+
+    def _pointer(self, kind, steps):
+        builder = ActionBuilder(self.driver, duration=0)
+        for step in steps:
+            if step[0] == "move":
+                builder.pointer_action.move_to_location(round(step[1]), round(step[2]))
+            else:
+                getattr(builder.pointer_action, f"pointer_{step[0]}")()
+        builder.perform()
+
+    def _screenshot(self, selector):
+        return self.driver.find_element("css selector", selector).screenshot_as_png
+
+
+class Chromium(SeleniumBrowser):
+    """Headless Chromium through chromedriver, software WebGL2 (SwiftShader behind ANGLE), in a
+    private profile; `touch` emulates a touch screen (a coarse pointer) from the first load."""
+
+    FLAGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader",
+             "--enable-unsafe-swiftshader", "--no-first-run", "--no-default-browser-check",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--disable-extensions", "--mute-audio", "--hide-scrollbars"]
+    WEBGL = {"webgl2": [], "webgl1": ["--disable-webgl2"], "none": ["--disable-3d-apis"]}
+
+    def __init__(self, url, ratio=1, webgl="webgl2", touch=False):
+        self.log, self.finger, self.pressed = [], (0, 0), False
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in [*self.FLAGS, *self.WEBGL[webgl], f"--force-device-scale-factor={ratio}",
+                     "--window-size={},{}".format(*WINDOW)]:
+            options.add_argument(flag)
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        self.driver = webdriver.Chrome(service=ChromeService("/usr/bin/chromedriver"),
+                                       options=options)
+        try:
+            if touch:
+                self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                                            {"enabled": True, "maxTouchPoints": 1})
+            self._open(url)
+        except BaseException:
+            self.close()
+            raise
+
+    def _pointer(self, kind, steps):
+        """A finger goes through the DevTools protocol: chromedriver's touch actions lift no
+        finger that an earlier action put down, so a held key could not be let go."""
+        if kind != "touch":
+            return super()._pointer(kind, steps)
+        for step in steps:
+            if step[0] == "move":
+                self.finger = step[1:]
+            if step[0] == "move" and not self.pressed:
+                continue
+            event = {"move": "touchMove", "down": "touchStart", "up": "touchEnd"}[step[0]]
+            self.pressed = step[0] != "up"
+            points = [] if event == "touchEnd" else [dict(zip("xy", self.finger))]
+            self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                                        {"type": event, "touchPoints": points})
+
+    def console(self):
+        """The page's console calls and its uncaught errors so far, one string each. chromedriver
+        writes a call as "URL LINE:COLUMN ARGS", a string argument in JSON quotes."""
+        for entry in self.driver.get_log("browser"):
+            if entry["source"] not in ("console-api", "javascript"):
+                continue  # the engine's own notes (network, WebGL warnings) are not the page's
+            text = entry["message"].split(" ", 2)[-1]
+            try:
+                text = json.loads(text) if text.startswith('"') else text
+            except ValueError:
+                pass
+            self.log.append(text)
+        return list(self.log)
+
+    def close(self):
+        self.driver.quit()
+
+
+class WebKit(SeleniumBrowser):
+    """WebKitGTK's MiniBrowser through WebKitWebDriver, with a window on `session` (an XSession).
+    Its driver has no console log, and MiniBrowser under automation writes none to its output, so
+    a recorder installed into the page right after each load collects the console calls and
+    uncaught errors from then on."""
+
+    console_since_start = False
+    MINIBROWSER = f"/usr/lib/{sysconfig.get_config_var('MULTIARCH')}/webkit2gtk-4.1/MiniBrowser"
+    RECORDER = """(() => {
+        if (window.kivoConsole) return;
+        const lines = window.kivoConsole = [];
+        for (const kind of ["log", "info", "warn", "error", "debug"]) {
+            const original = console[kind];
+            console[kind] = (...args) => {
+                lines.push(args.join(" "));
+                original.apply(console, args);
+            };
+        }
+        addEventListener("error", (e) => lines.push(`Uncaught ${e.message}`));
+        addEventListener("unhandledrejection", (e) => lines.push(`Unhandled ${e.reason}`));
+    })()"""
+
+    def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False):
+        if webgl == "webgl1":
+            raise BrowserError("WebKitGTK cannot switch WebGL2 off alone")
+        if touch:
+            raise BrowserError("WebKitGTK has no touch emulation")
+        options = WebKitOptions()
+        for legacy in ("platform", "version"):  # keys WebDriver no longer knows; Selenium warns
+            options.capabilities.pop(legacy, None)
+        options.binary_location = self.MINIBROWSER
+        for flag in ["--automation", f"--enable-webgl={'false' if webgl == 'none' else 'true'}"]:
+            options.add_argument(flag)
+        self.service = WebKitService("/usr/bin/WebKitWebDriver",
+                                     env=dict(session.env, GDK_SCALE=str(ratio)))
+        self.service.start()
+        self.session, self.log = session, []
+        try:
+            self.driver = webdriver.Remote(self.service.service_url, options=options)
+            self.driver.set_window_rect(0, 0, WINDOW[0] + 40, WINDOW[1] + 120)
+            self._open(url)
+        except BaseException:
+            self.close()
+            raise
+
+    def _open(self, url):
+        super()._open(url)
+        self._evaluate(self.RECORDER)
+
+    def _screenshot(self, selector):
+        """The element as the X server shows it. WebKitWebDriver's own screenshot copies a WebGL
+        canvas while the next frame is being drawn into it, a half-drawn scene."""
+        box = self.evaluate(f"(r => [r.x + screenX, r.y + screenY + outerHeight - innerHeight,"
+                            f" r.width, r.height].map(v => Math.round(v * devicePixelRatio)))"
+                            f"(document.querySelector({json.dumps(selector)})"
+                            f".getBoundingClientRect())")
+        return subprocess.run(["import", "-window", "root", "-crop",
+                               "{2}x{3}+{0}+{1}".format(*box), "png:-"], env=self.session.env,
+                              capture_output=True, check=True, timeout=30).stdout
+
+    def console(self):
+        lines = self.evaluate("window.kivoConsole && kivoConsole.splice(0)")
+        if lines is None:  # the page was loaded again: a new recorder from here on
+            self._evaluate(self.RECORDER)
+        self.log += lines or []
+        return list(self.log)
+
+    def close(self):
+        if getattr(self, "driver", None):
+            self.driver.quit()
+        self.service.stop()
+
+
+class Firefox(Browser):
+    """Firefox ESR with a window on `session` (an XSession; headless Firefox has no WebGL here),
+    in a private profile, driven over its WebDriver BiDi socket with python3-websockets."""
+
+    PREFS = {"webgl2": {}, "webgl1": {"webgl.enable-webgl2": False},
+             "none": {"webgl.disabled": True}}
+
+    def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False, timeout=60):
+        import websockets  # Debian's 10.x, which speaks asyncio only
+        if touch:
+            raise BrowserError("Firefox has no touch emulation here")
+        self.timeout, self.next_id, self.events, self.socket = timeout, 0, [], None
+        self.profile = tempfile.mkdtemp(prefix="kivo-firefox-")
+        prefs = {"layout.css.devPixelsPerPx": str(ratio), **self.PREFS[webgl]}
+        with open(os.path.join(self.profile, "user.js"), "w") as f:
+            f.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n"
+                         for k, v in prefs.items())
+        self.errors = open(os.path.join(self.profile, "stderr.txt"), "w+")
+        self.process = subprocess.Popen(
+            ["firefox-esr", "--profile", self.profile, "--no-remote", "--new-instance",
+             "--remote-debugging-port=0", "about:blank"], env=session.env,
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.errors)
+        self.loop = asyncio.new_event_loop()
+        try:
+            address = wait_until(self._address, timeout, what="Firefox's WebDriver BiDi socket")
+
+            async def connect():  # inside the loop: websockets 10 binds to the running loop
+                return await websockets.connect(f"{address}/session", max_size=None)
+            self.socket = self._run(connect())
+            self.call("session.new", capabilities={})
+            self.call("session.subscribe", events=["log.entryAdded"])
+            self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
+            self.call("browsingContext.setViewport", context=self.context,
+                      viewport=dict(zip(("width", "height"), WINDOW)))
+            self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
+        except BaseException:
+            self.close()
+            raise
+
+    def _address(self):
+        if self.process.poll() is not None:
+            raise BrowserError(f"Firefox exited with {self.process.returncode}")
+        self.errors.seek(0)
+        for line in self.errors:
+            if line.startswith("WebDriver BiDi listening on "):
+                return line.split()[-1]
+        return None
+
+    def _run(self, coroutine):
+        try:
+            return self.loop.run_until_complete(asyncio.wait_for(coroutine, self.timeout))
+        except asyncio.TimeoutError:
+            raise BrowserError(f"no answer from Firefox within {self.timeout}s") from None
+
+    # The protocol: one JSON message per WebSocket message; replies carry the command's id.
+    def call(self, method, **params):
+        """Sends one command and returns its result; events that arrive meanwhile are kept."""
+        self.next_id += 1
+        command = self.next_id
+
+        async def exchange():
+            await self.socket.send(json.dumps({"id": command, "method": method, "params": params}))
+            while True:
+                message = json.loads(await self.socket.recv())
+                if message.get("id") == command:
+                    return message
+                self.events.append(message)
+        reply = self._run(exchange())
+        if reply.get("type") == "error":
+            raise BrowserError(f"{method}: {reply.get('error')}: {reply.get('message')}")
+        return reply["result"]
+
+    def _evaluate(self, expression):
+        result = self.call("script.evaluate", expression=expression, awaitPromise=True,
+                           target={"context": self.context})
+        if result["type"] != "success":
+            details = result.get("exceptionDetails", {})
+            raise BrowserError(f"{expression}: {details.get('text')}")
+        return result["result"].get("value")
+
+    def console(self):
+        """The page's console calls and its uncaught errors so far, one string each."""
+        self.call("script.evaluate", expression="0", awaitPromise=False,
+                  target={"context": self.context})  # a round trip: every earlier event is in
+        return [e["params"]["text"] for e in self.events if e.get("method") == "log.entryAdded"]
+
+    def key(self, name, action="press"):
+        halves = {"press": ("keyDown", "keyUp"), "down": ("keyDown",), "up": ("keyUp",)}[action]
+        self.call("input.performActions", context=self.context, actions=[{
+            "type": "key", "id": "keyboard",
+            "actions": [{"type": half, "value": KEYS[name]} for half in halves]}])
+
+    def _pointer(self, kind, steps):
+        if kind != "mouse":
+            raise BrowserError("Firefox has no touch emulation here")
+        actions = [{"type": "pointerMove", "x": round(s[1]), "y": round(s[2]), "duration": 0}
+                   if s[0] == "move" else {"type": f"pointer{s[0].title()}", "button": 0}
+                   for s in steps]
+        self.call("input.performActions", context=self.context, actions=[{
+            "type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+            "actions": actions}])
+
+    def _screenshot(self, selector):
+        box = self.evaluate(f"(({{x, y, width, height}}) => ({{x, y, width, height}}))"
+                            f"(document.querySelector({json.dumps(selector)})"
+                            f".getBoundingClientRect())")
+        shot = self.call("browsingContext.captureScreenshot", context=self.context,
+                         clip=dict(box, type="box"))
+        return base64.b64decode(shot["data"])
+
+    def close(self):
+        if self.profile is None:
+            return
+        if self.socket is not None:
+            try:
+                self.call("browser.close")
+            except Exception:  # the browser may close the socket before it answers
+                pass
+            self._run(self.socket.close())
+        if self.process.poll() is None:
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.loop.close()
+        self.errors.close()
+        shutil.rmtree(self.profile, ignore_errors=True)
+        self.profile = None
+
+
+ENGINES = {"chromium": Chromium, "firefox": Firefox, "webkit": WebKit}
+
+
+def open_page(engine, url, session=None, **options):
+    """Opens `url` in the engine named; Firefox and WebKit need an XSession for their window."""
+    if engine == "chromium":
+        return Chromium(url, **options)
+    return ENGINES[engine](url, session, **options)
+
+
+def main():
+    parser = argparse.ArgumentParser(
+        description="Saves a PNG of the page after it has drawn for a few seconds.")
+    parser.add_argument("page", help="a file path or URL")
+    parser.add_argument("png")
+    parser.add_argument("--engine", choices=ENGINES, default="chromium")
+    parser.add_argument("--seconds", type=float, default=3.0)
+    args = parser.parse_args()
+    url = args.page if "://" in args.page else "file://" + os.path.abspath(args.page)
+    session = XSession(2400, 2000) if args.engine != "chromium" else None
+    try:
+        with open_page(args.engine, url, session) as page:
+            page.wait_for("document.getElementById('status').textContent.includes('Escape')",
+                          what="the first frame")
+            time.sleep(args.seconds)  # let the scene move on before the picture is taken
+            with open(args.png, "wb") as f:
+                f.write(page.screenshot("body"))
+            print("\n".join(page.console()))
+    finally:
+        if session:
+            session.close()
+    print(f"screenshot: {args.png}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
