@@ -208,11 +208,11 @@ class ChromiumTest(Checks, unittest.TestCase):
             keys = page.evaluate("Array.from(document.querySelectorAll('#touch-keys button'),"
                                  " b => b.offsetWidth > 0 && b.dataset.key)")
             self.assertCountEqual(keys, [*"wasdbclf", "Escape"])
-            # The program's first cursor event only records the place, so a short drag comes
-            # first; then a drag far from where it ended turns by its own motion alone.
+            # Each drag turns by its own motion, the first one included: a new touch far from
+            # where the last one ended does not jump the view.
             turned = self.turn(page, start, lambda: (
-                page.touch_drag([(200, 450), (201, 450)]),
-                page.touch_drag([(600, 100), (650, 100), (700, 100)])))
+                page.touch_drag([(200, 450), (225, 450), (250, 450)]),
+                page.touch_drag([(600, 100), (625, 100), (650, 100)])))
             self.fly(page, turned,
                      lambda down: page.touch_hold('#touch-keys button[data-key="w"]', down))
             page.touch_hold('#touch-keys button[data-key="Escape"]', True)
