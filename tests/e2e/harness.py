@@ -1,13 +1,6 @@
 # End-to-end harness: the real viewer in a scratch copy of its run directory on a private Xvfb,
 # its GL calls read back from an apitrace trace and its pixels from screenshots.
-import fnmatch
-import os
-import re
-import shutil
-import subprocess
-import sys
-import tempfile
-import unittest
+import fnmatch, os, re, shutil, subprocess, sys, tempfile, unittest
 
 from PIL import Image
 

@@ -1,17 +1,7 @@
 # The real program on a private Xvfb: a scripted, traced run against expected_calls.txt, its
 # picture from solid-colour maps with culling on and off; then broken run directories, no display
 # at all, and a Wayland compositor where GLFW speaks Wayland.
-import itertools
-import math
-import os
-import pathlib
-import re
-import shutil
-import statistics
-import struct
-import subprocess
-import tempfile
-import time
+import itertools, math, os, pathlib, re, shutil, statistics, struct, subprocess, tempfile, time
 import unittest
 
 from harness import BUILD_DIR, HERE, PREFIX, E2ETest, Run, expected_calls, matches, wait_until
@@ -27,24 +17,10 @@ HOSTILE = {f.name: f.read_bytes() for f in pathlib.Path(HERE, "..", "data", "hos
 # A 24-bit BMP header that declares 16384 x 16384 pixels and holds none of them.
 EMPTY_GIANT = struct.pack("<2sI4xIIiiHH24x", b"BM", 54, 54, 40, 16384, 16384, 1, 24)
 UNREAD = [READ, VERTEX, FRAGMENT, LINK]  # a shader file not read: both stages built empty
-
-
-def sparse(path):  # 256 MiB that read as zeros and take no disk
-    with open(path, "wb") as f:
-        f.truncate(256 << 20)
-
-
 # Run arguments for a console nothing can be read from: standard output closed (exec keeps the
 # viewer's pid, so its status and memory are seen), or a pipe whose reader has gone.
-def closed_stdout():
-    return {"prefix": ("sh", "-c", 'exec "$0" "$@" >&-')}
-
-
-def readerless_pipe():
-    read, write = os.pipe()
-    os.close(read)
-    return {"stdout": write}
-
+CLOSED_STDOUT = lambda: {"prefix": ("sh", "-c", 'exec "$0" "$@" >&-')}  # noqa: E731
+READERLESS_PIPE = lambda: (lambda r, w: os.close(r) or {"stdout": w})(*os.pipe())  # noqa: E731
 
 # name: ({run directory file: new bytes, None to remove it, or what makes it from its path},
 # lines printed with build errors folded, and Run arguments for the console, if any)
@@ -65,27 +41,24 @@ CASES = {
     "vertex shader a directory": ({"sphere.vs": os.mkdir}, UNREAD),
     "vertex shader of exactly 1 MiB": (
         {"sphere.vs": pathlib.Path(BUILD_DIR, "sphere.vs").read_bytes().ljust(1 << 20)}, []),
-    "vertex shader of 256 MiB": ({"sphere.vs": sparse}, UNREAD),
+    "vertex shader of 256 MiB": (  # that read as zeros and take no disk
+        {"sphere.vs": lambda path: path.touch() or os.truncate(path, 256 << 20)}, UNREAD),
     "vertex shader a /proc file of megabytes, of size 0": (
         {"sphere.vs": lambda path: path.symlink_to("/proc/kallsyms")}, UNREAD),
-    "stdout closed, the Moon's map missing": ({"res/moon.bmp": None}, [], closed_stdout),
+    "stdout closed, the Moon's map missing": ({"res/moon.bmp": None}, [], CLOSED_STDOUT),
     "stdout a pipe without a reader, the Moon's map missing": (
-        {"res/moon.bmp": None}, [], readerless_pipe),
+        {"res/moon.bmp": None}, [], READERLESS_PIPE),
 }
 # Cases with no Windows counterpart, skipped under Wine, by a word of their names.
 POSIX_ONLY = ("FIFO", "/proc", "stdout")
 
 
-def replaced(files):
-    def prepare(run_dir):
-        for name, content in files.items():
-            path = pathlib.Path(run_dir, name)
-            shutil.rmtree(path) if path.is_dir() else path.unlink()
-            if callable(content):
-                content(path)
-            elif content is not None:
-                path.write_bytes(content)
-    return prepare
+def replace(run_dir, files):
+    for name, content in files.items():
+        path = pathlib.Path(run_dir, name)
+        shutil.rmtree(path) if path.is_dir() else path.unlink()
+        if content is not None:
+            content(path) if callable(content) else path.write_bytes(content)
 
 
 # The values of each array-valued set of uniform `name` in a frame, in order.
@@ -120,12 +93,11 @@ class ViewerTest(E2ETest):
             viewer = run.viewer
             run.wait_sun()
             # The first cursor event only records the position; then 100 right, then 100 up.
-            viewer.xdotool("mousemove", "100", "100", "sleep", "0.2", "mousemove", "200", "100",
-                           "sleep", "0.2", "mousemove", "200", "0", "sleep", "0.2",
-                           *" ".join(f"keydown {k} sleep {t} keyup {k}" for k, t in
-                                     zip("wdsa", (1, 0.3, 0.3, 0.3))).split(),
-                           "key", "--delay", "30", "b", "c", "l", "f", "q", "x", "Return", "space",
-                           "windowsize", "--sync", viewer.window, "640", "480")
+            viewer.xdotool(*"""mousemove 100 100 sleep 0.2 mousemove 200 100 sleep 0.2
+                mousemove 200 0 sleep 0.2 keydown w sleep 1 keyup w keydown d sleep 0.3 keyup d
+                keydown s sleep 0.3 keyup s keydown a sleep 0.3 keyup a
+                key --delay 30 b c l f q x Return space windowsize --sync""".split(),
+                           viewer.window, "640", "480")
             self.quit_ok(run)
             self.assertEqual(viewer.stdout(), "")
             calls = run.calls()
@@ -233,7 +205,7 @@ class EnvironmentsTest(E2ETest):
             with self.subTest(name):
                 if PREFIX and any(word in name for word in POSIX_ONLY):
                     self.skipTest("POSIX only")
-                with Run(self.session, prepare=replaced(files),
+                with Run(self.session, prepare=lambda run_dir: replace(run_dir, files),
                          **(console[0]() if console else {})) as run:
                     if set(expected) <= {TEXTURE} and not files.keys() & {"res", "res/sun.bmp"}:
                         run.wait_sun()
@@ -265,22 +237,20 @@ class EnvironmentsTest(E2ETest):
             ["weston", "--backend=x11", "--socket=kivo", "--width=1024", "--height=768"],
             env=dict(self.session.env, XDG_RUNTIME_DIR=runtime), stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
-        try:
-            output = wait_until(lambda: self.session.run(
-                ["xdotool", "search", "--onlyvisible", "--class", "weston"], check=False).split(),
-                30, what="Weston's window")[0]
-            self.session.run(["xdotool", "windowfocus", "--sync", output])  # keys go through it
-            wayland = dict(DISPLAY="", WAYLAND_DISPLAY="kivo", XDG_RUNTIME_DIR=runtime,
-                           XDG_SESSION_TYPE="wayland")
-            with Run(self.session, env=wayland) as run:
-                wait_until(lambda: sum(r > 150 and r - b > 80  # the Sun's orange disc
-                                       for r, _, b in run.pixels().getdata()) > 2000,
-                           30, what="the Sun on Weston's output")
-                self.quit_ok(run)
-                self.assertEqual(run.viewer.stdout(), "")
-        finally:
-            weston.terminate()
-            weston.wait(10)
+        self.addCleanup(weston.wait, 10)  # cleanups run last first: terminate, then wait
+        self.addCleanup(weston.terminate)
+        output = wait_until(lambda: self.session.run(
+            ["xdotool", "search", "--onlyvisible", "--class", "weston"], check=False).split(),
+            30, what="Weston's window")[0]
+        self.session.run(["xdotool", "windowfocus", "--sync", output])  # keys go through it
+        wayland = dict(DISPLAY="", WAYLAND_DISPLAY="kivo", XDG_RUNTIME_DIR=runtime,
+                       XDG_SESSION_TYPE="wayland")
+        with Run(self.session, env=wayland) as run:
+            wait_until(lambda: sum(r > 150 and r - b > 80  # the Sun's orange disc
+                                   for r, _, b in run.pixels().getdata()) > 2000,
+                       30, what="the Sun on Weston's output")
+            self.quit_ok(run)
+            self.assertEqual(run.viewer.stdout(), "")
 
 
 if __name__ == "__main__":

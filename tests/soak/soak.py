@@ -1,14 +1,7 @@
 #!/usr/bin/python3
 # Soak: the viewer on a private Xvfb under seeded random keys, pointer motion, scrolls, resizes and
 # unmaps; it must keep drawing, keep its resident memory flat and end with 0 on Escape.
-import argparse
-import os
-import random
-import select
-import statistics
-import sys
-import tempfile
-import time
+import argparse, os, random, select, statistics, sys, tempfile, time
 
 import psutil
 from Xlib.display import Display

@@ -7,21 +7,14 @@
 
 namespace {
 
-class CameraTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        camera = startCamera();
-        firstCursorEvent = true;
-    }
-};
-
 void expectNear(const glm::vec3& v, const glm::vec3& want, float tol = 1e-5f) {
     EXPECT_LT(glm::distance(v, want), tol) << v.x << ", " << v.y << ", " << v.z;
 }
 
 // From the start (at 10 on z, looking down -z), and after turning 90 degrees right and 30 up:
 // 0.4 s at 2.5 units a second is one unit along front (W), -front, -right, right; W climbs.
-TEST_F(CameraTest, EachMoveKeyGoesItsOwnWayAtItsSpeedAndOppositeKeysCancel) {
+TEST(Camera, EachMoveKeyGoesItsOwnWayAtItsSpeedAndOppositeKeysCancel) {
+    camera = startCamera();
     expectNear(camera.cameraFront, {0, 0, -1});
     expectNear(camera.cameraRight, {1, 0, 0});
     expectNear(camera.cameraUp, {0, 1, 0});
@@ -48,7 +41,9 @@ TEST_F(CameraTest, EachMoveKeyGoesItsOwnWayAtItsSpeedAndOppositeKeysCancel) {
     }
 }
 
-TEST_F(CameraTest, MouseLookTurnsATenthOfADegreePerUnitWithinThePitchLimit) {
+TEST(Camera, MouseLookTurnsATenthOfADegreePerUnitWithinThePitchLimit) {
+    camera = startCamera();
+    firstCursorEvent = true;
     applyMouseLook(731.0f, 12.0f); // the first event only records where the cursor is
     applyMouseLook(741.0f, 2.0f);  // 10 right and 10 up
     EXPECT_NEAR(camera.yaw, -89.0f, 1e-5f);
