@@ -7,8 +7,7 @@ import unittest
 from harness import BUILD_DIR, HERE, PREFIX, E2ETest, Run, expected_calls, matches, wait_until
 
 HANDLER_CALLS = ("glEnable(", "glDisable(", "glCullFace(", "glPolygonMode(", "glViewport(")
-TEXTURE = "Failed to load texture"
-READ = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
+TEXTURE, READ = "Failed to load texture", "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
 VERTEX = "ERROR::SHADER_COMPILATION_ERROR of type: VERTEX"
 FRAGMENT = "ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT"
 LINK = "ERROR::PROGRAM_LINKING_ERROR of type: PROGRAM"
@@ -49,8 +48,7 @@ CASES = {
     "stdout a pipe without a reader, the Moon's map missing": (
         {"res/moon.bmp": None}, [], READERLESS_PIPE),
 }
-# Cases with no Windows counterpart, skipped under Wine, by a word of their names.
-POSIX_ONLY = ("FIFO", "/proc", "stdout")
+POSIX_ONLY = ("FIFO", "/proc", "stdout")  # words naming the cases skipped under Wine
 
 
 def replace(run_dir, files):
@@ -61,8 +59,7 @@ def replace(run_dir, files):
             content(path) if callable(content) else path.write_bytes(content)
 
 
-# The values of each array-valued set of uniform `name` in a frame, in order.
-def values(frame, name):
+def values(frame, name):  # the values of each array-valued set of uniform `name` in a frame
     found = re.findall(rf'"{re.escape(name)}"\) = \S+\n\w+\(.*value = \{{([^}}]*)\}}',
                        "\n".join(frame))
     return [[float(v) for v in text.split(",")] for text in found]

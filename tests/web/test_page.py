@@ -2,7 +2,7 @@
 # as drawn, the maps it decoded, the view turned and flown, wireframe and fill, a lost and restored
 # context, Escape and a quiet console; the buffer at ratio 2; the reason given without WebGL; touch.
 # KIVO_WEB_ENGINES picks engines (default all three), KIVO_WEB_PAGE another page to test.
-import base64, io, math, os, statistics, sys, unittest
+import base64, io, math, os, pathlib, statistics, sys, unittest
 
 from PIL import Image
 
@@ -11,8 +11,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools"))
 from browsers import open_page  # noqa: E402
 from xsession import XSession  # noqa: E402
 
-PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or os.path.join(ROOT, "build-web",
-                                                                        "index.html"))
+PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or f"{ROOT}/build-web/index.html")
 ENGINES = os.environ.get("KIVO_WEB_ENGINES", "chromium firefox webkit").replace(",", " ").split()
 SUN_TEXELS = Image.open(os.path.join(ROOT, "res/sun.bmp")).convert("RGB").getdata()
 CONTROLS = ("W, A, S, D and the mouse fly the camera; B, C, L, F change the drawing; Escape "
@@ -137,11 +136,10 @@ class Checks:
                     "(k => !k || getComputedStyle(k).display == 'none')"
                     "(document.getElementById('touch-keys'))"))
             with self.subTest("the decoded maps"):
-                for name in ("earth", "sun", "moon"):
-                    with open(os.path.join(ROOT, "res", f"{name}.bmp"), "rb") as f:
-                        self.assertEqual(base64.b64decode(page.evaluate(
-                            f"btoa(Array.from(Module.FS.readFile('res/{name}.bmp'),"
-                            f" b => String.fromCharCode(b)).join(''))")), f.read(), name)
+                for name in ("res/earth.bmp", "res/sun.bmp", "res/moon.bmp"):
+                    self.assertEqual(base64.b64decode(page.evaluate(
+                        f"btoa(Array.from(Module.FS.readFile('{name}'), b => String.fromCharCode(b)"
+                        ").join(''))")), pathlib.Path(ROOT, name).read_bytes(), name)
 
             turned = self.mouse_turn(page, start)
             self.fly(page, turned, lambda down: page.key("w", "down" if down else "up"))
