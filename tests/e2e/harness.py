@@ -88,5 +88,7 @@ class E2ETest(unittest.TestCase):  # one Xvfb for the whole test class
             self.assertTrue(matches(pattern, call), f"{what}: {call!r} is not {pattern!r}")
         self.assertEqual(len(calls), len(patterns), f"{what}: {calls[len(patterns):]}")
 
-    def quit_ok(self, run):
+    def quit_ok(self, run, out=""):  # exit status 0 on Escape; then the output `out`, unless None
         self.assertEqual(run.viewer.quit(), 0, run.viewer.stderr())
+        if out is not None:
+            self.assertEqual(run.viewer.stdout(), out)

@@ -1,6 +1,5 @@
-# The real program on a private Xvfb: a scripted, traced run against expected_calls.txt, its
-# picture from solid-colour maps with culling on and off; then broken run directories, no display
-# at all, and a Wayland compositor where GLFW speaks Wayland.
+# The real program on a private Xvfb: a traced scripted run, its picture from solid-colour maps
+# culled and not; broken run directories, no display, macOS's context and Weston where GLFW can.
 import itertools, math, os, pathlib, re, shutil, statistics, struct, subprocess, tempfile, time
 import unittest
 
@@ -96,7 +95,6 @@ class ViewerTest(E2ETest):
                 key --delay 30 b c l f q x Return space windowsize --sync""".split(),
                            viewer.window, "640", "480")
             self.quit_ok(run)
-            self.assertEqual(viewer.stdout(), "")
             calls = run.calls()
 
         expected = expected_calls()
@@ -115,11 +113,9 @@ class ViewerTest(E2ETest):
                 frames[-1].append(call)
         self.assertCalls(expected["shutdown"], frames.pop(), "shutdown")
         self.assertCalls(expected["handlers"], handled, "handlers")
+        # Each view looks along the camera's front, and the Moon keeps one unit from the Earth.
         for number, frame in enumerate(frames):
             self.assertCalls(expected["frame"], frame, f"frame {number}")
-
-        # Each view looks along the camera's front, and the Moon keeps one unit from the Earth.
-        for frame in frames:
             (view, *_), (front,), (earth, _, moon) = (values(frame, uniform) for uniform in
                                                        ("view", "light.direction", "model"))
             self.assertLess(math.dist(view[2:11:4], [-f for f in front]), 1e-5)
@@ -206,7 +202,7 @@ class EnvironmentsTest(E2ETest):
                          **(console[0]() if console else {})) as run:
                     if set(expected) <= {TEXTURE} and not files.keys() & {"res", "res/sun.bmp"}:
                         run.wait_sun()
-                    self.quit_ok(run)
+                    self.quit_ok(run, None)
                     out = run.viewer.stdout()
                     self.assertEqual(BUILD_ERROR.sub(r"\1\n", out).splitlines(), expected, out)
                     for head, log in BUILD_ERROR.findall(out):
@@ -218,7 +214,7 @@ class EnvironmentsTest(E2ETest):
         with Run(self.session, env=env) as run:
             run.wait_sun()
             self.quit_ok(run)
-            self.assertEqual((run.viewer.stdout(), run.viewer.stderr()), ("", ""))
+            self.assertEqual(run.viewer.stderr(), "")
 
     def test_without_a_display_the_context_failure_ends_the_run(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
@@ -247,7 +243,6 @@ class EnvironmentsTest(E2ETest):
                                    for r, _, b in run.pixels().getdata()) > 2000,
                        30, what="the Sun on Weston's output")
             self.quit_ok(run)
-            self.assertEqual(run.viewer.stdout(), "")
 
 
 if __name__ == "__main__":

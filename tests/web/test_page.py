@@ -1,7 +1,5 @@
-# The browser page in Chromium, Firefox and WebKitGTK, one set of checks for all three: the scene
-# as drawn, the maps it decoded, the view turned and flown, wireframe and fill, a lost and restored
-# context, Escape and a quiet console; the buffer at ratio 2; the reason given without WebGL; touch.
-# KIVO_WEB_ENGINES picks engines (default all three), KIVO_WEB_PAGE another page to test.
+# The page in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES picks, KIVO_WEB_PAGE sets the page):
+# the scene, its maps, turn, flight, wireframe, a lost context, Escape; ratio 2; no WebGL; touch.
 import base64, io, math, os, pathlib, statistics, sys, unittest
 
 from PIL import Image
@@ -132,9 +130,8 @@ class Checks:
             with self.subTest("the buffer and the box at ratio 1"):
                 self.assertEqual(sizes(page), [800, 600, 800, 600])
             with self.subTest("no touch keys on a fine pointer"):
-                self.assertTrue(page.evaluate(
-                    "(k => !k || getComputedStyle(k).display == 'none')"
-                    "(document.getElementById('touch-keys'))"))
+                self.assertTrue(page.evaluate("(k => !k || getComputedStyle(k).display == 'none')"
+                                              "(document.getElementById('touch-keys'))"))
             with self.subTest("the decoded maps"):
                 for name in ("res/earth.bmp", "res/sun.bmp", "res/moon.bmp"):
                     self.assertEqual(base64.b64decode(page.evaluate(
