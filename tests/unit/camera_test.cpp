@@ -2,6 +2,7 @@
 // pitch limit.
 #include <glm/geometric.hpp>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "camera/camera_state.h"
 
@@ -19,25 +20,22 @@ TEST(Camera, EachMoveKeyGoesItsOwnWayAtItsSpeedAndOppositeKeysCancel) {
     expectNear(camera.cameraRight, {1, 0, 0});
     expectNear(camera.cameraUp, {0, 1, 0});
     const float s = 0.5f, c = 0.8660254f; // sin and cos of 30 degrees
-    struct Case {
-        MoveKeys keys;
-        glm::vec3 start, turned;
-    };
-    const Case cases[] = {{{true, false, false, false}, {0, 0, 9}, {c, s, 10}},
-                          {{false, true, false, false}, {0, 0, 11}, {-c, -s, 10}},
-                          {{false, false, true, false}, {-1, 0, 10}, {0, 0, 9}},
-                          {{false, false, false, true}, {1, 0, 10}, {0, 0, 11}},
-                          {{true, true, true, true}, {0, 0, 10}, {0, 0, 10}}};
-    for (const Case& k : cases) {
+    const std::tuple<MoveKeys, glm::vec3, glm::vec3> cases[] = {
+        {{true, false, false, false}, {0, 0, 9}, {c, s, 10}},
+        {{false, true, false, false}, {0, 0, 11}, {-c, -s, 10}},
+        {{false, false, true, false}, {-1, 0, 10}, {0, 0, 9}},
+        {{false, false, false, true}, {1, 0, 10}, {0, 0, 11}},
+        {{true, true, true, true}, {0, 0, 10}, {0, 0, 10}}};
+    for (const auto& [keys, start, turned] : cases) {
         camera = startCamera();
-        moveCamera(k.keys, 0.4f);
-        expectNear(camera.cameraPos, k.start);
+        moveCamera(keys, 0.4f);
+        expectNear(camera.cameraPos, start);
         camera.yaw = 0.0f;
         camera.pitch = 30.0f;
         updateCameraVectors(camera);
         camera.cameraPos = {0, 0, 10};
-        moveCamera(k.keys, 0.4f);
-        expectNear(camera.cameraPos, k.turned);
+        moveCamera(keys, 0.4f);
+        expectNear(camera.cameraPos, turned);
     }
 }
 
