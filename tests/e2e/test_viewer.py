@@ -113,7 +113,7 @@ class ViewerTest(E2ETest):
                 frames[-1].append(call)
         self.assertCalls(expected["shutdown"], frames.pop(), "shutdown")
         self.assertCalls(expected["handlers"], handled, "handlers")
-        # Each view looks along the camera's front, and the Moon keeps one unit from the Earth.
+        # Each frame's calls; its view looks along the camera's front, the Moon one unit from Earth.
         for number, frame in enumerate(frames):
             self.assertCalls(expected["frame"], frame, f"frame {number}")
             (view, *_), (front,), (earth, _, moon) = (values(frame, uniform) for uniform in
