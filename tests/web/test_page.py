@@ -1,11 +1,10 @@
-# The browser page in Chromium, Firefox and WebKitGTK, one set of checks for all three: the scene
-# as drawn, the maps it decoded, the view turned and flown, wireframe and fill, a lost and restored
-# context, Escape and a quiet console; the buffer at ratio 2; the reason given without WebGL; touch.
-# KIVO_WEB_ENGINES picks engines (default all three), KIVO_WEB_PAGE another page to test.
+# The page in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES picks, KIVO_WEB_PAGE sets the page):
+# the scene, its maps, turn, flight, wireframe, a lost context, Escape; ratio 2; no WebGL; touch.
 import base64
 import io
 import math
 import os
+import pathlib
 import statistics
 import sys
 import unittest
@@ -17,8 +16,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools"))
 from browsers import open_page  # noqa: E402
 from xsession import XSession  # noqa: E402
 
-PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or os.path.join(ROOT, "build-web",
-                                                                        "index.html"))
+PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or f"{ROOT}/build-web/index.html")
 ENGINES = os.environ.get("KIVO_WEB_ENGINES", "chromium firefox webkit").replace(",", " ").split()
 SUN_TEXELS = Image.open(os.path.join(ROOT, "res/sun.bmp")).convert("RGB").getdata()
 CONTROLS = ("W, A, S, D and the mouse fly the camera; B, C, L, F change the drawing; Escape "
@@ -35,11 +33,7 @@ def setUpModule():
         raise ValueError(f"KIVO_WEB_ENGINES names no engine or an unknown one: {ENGINES}")
     if {"firefox", "webkit"} & set(ENGINES):
         session = XSession(2400, 2000)  # room for a window at ratio 2
-
-
-def tearDownModule():
-    if session:
-        session.close()
+        unittest.addModuleCleanup(session.close)
 
 
 def is_sun(p):
@@ -79,9 +73,8 @@ class Checks:
     engine, webgl_off, wire_gaps = None, (), 0.3
 
     def assert_ending(self, page, line, printed):
-        """Waits for the viewer's end; checks the status line, and that the lines `printed` are
-        all there is under the canvas and in the console (in WebKitGTK: the console since load,
-        which ends with them)."""
+        """The viewer's end: its status line, and the lines `printed` all there is under the canvas
+        and in the console (in WebKitGTK: the console since load, which ends with them)."""
         end = page.wait_for(lambda: (s := status(page)) and ("ended" in s or "stopped" in s) and s,
                             what="the end")
         output = page.evaluate("document.getElementById('output').textContent")
@@ -93,9 +86,7 @@ class Checks:
     def open(self, **options):
         return open_page(self.engine, f"file://{PAGE}", session, **options)
 
-    def scene(self, page):
-        """Waits for the Earth beside the Sun; checks the Sun's colours and the Earth's day side
-        toward it; returns the Sun's disc."""
+    def scene(self, page):  # the Sun's colours, the Earth beside it, day side toward it; the disc
         def earth_beside_the_sun():  # its oceans (blue, day or night) and their mean x
             image = shot(page)
             ocean = [(i % 800, p[2]) for i, p in enumerate(image.getdata()) if p[2] > p[0] + 15]
@@ -113,10 +104,9 @@ class Checks:
         return disc
 
     def turn(self, page, disc, move):
-        """`move` sends 100 CSS pixels of rightward motion; checks that the view turned 10 degrees
-        right: the Sun's image, an ellipse off the axis, centred where the projection puts it.
-        Frames where the Earth or the Moon covers or touches the Sun, which changes its pixel
-        count, are passed over. Returns the disc."""
+        """`move` sends 100 CSS pixels of rightward motion: the view turns 10 degrees right, the
+        Sun's image, an ellipse off the axis, centred where the projection puts it. Frames where the
+        Earth or the Moon covers or touches the Sun (its pixel count changes) are passed over."""
         x, count = disc[1][0], disc[0]
         sin_half = math.sin(math.atan(math.sqrt(count / math.pi) / FOCAL))  # the Sun's size
         yaw = math.radians(10)
@@ -129,9 +119,7 @@ class Checks:
         self.assertAlmostEqual(turned[1][0], expected, delta=3)
         return turned
 
-    def fly(self, page, disc, hold):
-        """`hold(True)` starts and `hold(False)` ends W; checks that the view flew toward the Sun
-        along its turned direction."""
+    def fly(self, page, disc, hold):  # W from `hold(True)` to `hold(False)`: toward the Sun
         hold(True)
         try:
             near = page.wait_for(lambda: (d := sun_disc(shot(page)))[0] > 2 * disc[0] and d,
@@ -140,26 +128,24 @@ class Checks:
             hold(False)
         self.assertLess(near[1][0], disc[1][0] - 10)
 
+    def mouse_turn(self, page, start):  # the first cursor event only records the place
+        return self.turn(page, start, lambda: [page.mouse_move(x, 300) for x in (400, 500)])
+
     def test_scene_view_maps_wireframe_lost_context_and_escape(self):
         with self.open() as page:
             start = self.scene(page)
             with self.subTest("the buffer and the box at ratio 1"):
                 self.assertEqual(sizes(page), [800, 600, 800, 600])
             with self.subTest("no touch keys on a fine pointer"):
-                self.assertTrue(page.evaluate(
-                    "(k => !k || getComputedStyle(k).display == 'none')"
-                    "(document.getElementById('touch-keys'))"))
+                self.assertTrue(page.evaluate("(k => !k || getComputedStyle(k).display == 'none')"
+                                              "(document.getElementById('touch-keys'))"))
             with self.subTest("the decoded maps"):
-                for name in ("earth", "sun", "moon"):
-                    with open(os.path.join(ROOT, "res", f"{name}.bmp"), "rb") as f:
-                        self.assertEqual(base64.b64decode(page.evaluate(
-                            f"btoa(Array.from(Module.FS.readFile('res/{name}.bmp'),"
-                            f" b => String.fromCharCode(b)).join(''))")), f.read(), name)
+                for name in ("res/earth.bmp", "res/sun.bmp", "res/moon.bmp"):
+                    self.assertEqual(base64.b64decode(page.evaluate(
+                        f"btoa(Array.from(Module.FS.readFile('{name}'), b => String.fromCharCode(b)"
+                        ").join(''))")), pathlib.Path(ROOT, name).read_bytes(), name)
 
-            def mouse():
-                page.mouse_move(400, 300)  # the first cursor event only records the place
-                page.mouse_move(500, 300)
-            turned = self.turn(page, start, mouse)
+            turned = self.mouse_turn(page, start)
             self.fly(page, turned, lambda down: page.key("w", "down" if down else "up"))
             page.key("l")
             page.wait_for(lambda: sun_disc(shot(page))[2] > self.wire_gaps, what="the wireframe")
@@ -189,7 +175,7 @@ class Checks:
             start = self.scene(page)
             with self.subTest("the buffer and the box at ratio 2"):
                 self.assertEqual(sizes(page), [1600, 1200, 800, 600])
-            self.turn(page, start, lambda: (page.mouse_move(400, 300), page.mouse_move(500, 300)))
+            self.mouse_turn(page, start)
 
     def test_without_webgl_the_page_says_so_below_the_canvas_and_in_the_console(self):
         for webgl in self.webgl_off:
