@@ -137,14 +137,16 @@ class Chromium(SeleniumBrowser):
 
     def __init__(self, url, ratio=1, webgl="webgl2", touch=False):
         self.log, self.finger, self.pressed = [], (0, 0), False
+        # Chromium leaves its singleton socket's folder behind in TMPDIR: a private one goes.
+        self.tmp = tempfile.mkdtemp(prefix="kivo-chromium-")
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for flag in [*self.FLAGS, *self.WEBGL[webgl], f"--force-device-scale-factor={ratio}",
                      "--window-size={},{}".format(*WINDOW)]:
             options.add_argument(flag)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        self.driver = webdriver.Chrome(service=ChromeService("/usr/bin/chromedriver"),
-                                       options=options)
+        self.driver = webdriver.Chrome(service=ChromeService(
+            "/usr/bin/chromedriver", env=dict(os.environ, TMPDIR=self.tmp)), options=options)
         try:
             if touch:
                 self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
@@ -186,6 +188,7 @@ class Chromium(SeleniumBrowser):
 
     def close(self):
         self.driver.quit()
+        shutil.rmtree(self.tmp, ignore_errors=True)
 
 
 class WebKit(SeleniumBrowser):
