@@ -15,8 +15,8 @@ SOAK_SECONDS ?= 600
 FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
 
-.PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images fresh-check clean \
-	windows test-windows web test-web web-screenshot
+.PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images \
+	fresh-check clean windows test-windows web test-web web-screenshot
 
 all: build
 
@@ -114,7 +114,8 @@ web:
 # Chromium and its WebDriver server, which both the tests and the screenshot drive.
 WEB_CHROMIUM := chromium chromium-driver python3-selenium
 test-web: web
-	@tools/install-deps --extra="$(WEB_CHROMIUM) firefox-esr python3-websockets webkit2gtk-driver imagemagick python3-pil"
+	@tools/install-deps --extra="$(WEB_CHROMIUM) firefox-esr python3-websockets webkit2gtk-driver \
+	imagemagick python3-pil"
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v tests/web/test_page.py
 
 web-screenshot: web
