@@ -52,14 +52,14 @@ soak: test-deps
 	@$(MAKE) --no-print-directory build
 	/usr/bin/python3 tests/soak/soak.py --build-dir $(BUILD_DIR) --seconds $(SOAK_SECONDS)
 
-# Seeds from tools/fuzz-seeds; new inputs collect in $(FUZZ_DIR)/corpus across runs; a crash
+# Seeds from tests/fuzz/fuzz-seeds; new inputs collect in $(FUZZ_DIR)/corpus across runs; a crash
 # leaves its input in $(FUZZ_DIR).
 fuzz: test-deps
 	@tools/install-deps --extra=clang
 	@tools/install-deps --extra="libclang-rt-$$(dpkg-query -W -f='$${Version}' clang | sed 's/^[0-9]*://; s/[.].*//')-dev"
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DKIVO_FUZZ=ON
 	cmake --build $(FUZZ_DIR) --target image_fuzz -j $(JOBS)
-	tools/fuzz-seeds $(FUZZ_DIR)/seeds && mkdir -p $(FUZZ_DIR)/corpus
+	tests/fuzz/fuzz-seeds $(FUZZ_DIR)/seeds && mkdir -p $(FUZZ_DIR)/corpus
 	cd $(FUZZ_DIR) && tests/image_fuzz -max_total_time=$(FUZZ_SECONDS) corpus seeds
 
 images: deps
@@ -120,12 +120,12 @@ test-web: web
 
 web-screenshot: web
 	@tools/install-deps --extra="$(WEB_CHROMIUM)"
-	/usr/bin/python3 tools/browsers.py build-web/index.html docs/web-screenshot.png
+	/usr/bin/python3 tests/web/browsers.py build-web/index.html docs/web-screenshot.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, make test and make run again; needs root and the mirror apt uses.
 fresh-check:
-	tools/fresh-check $(RELEASE)
+	tests/fresh/fresh-check $(RELEASE)
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-windows build-web

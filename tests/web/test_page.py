@@ -12,7 +12,7 @@ import unittest
 from PIL import Image
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-sys.path.insert(0, os.path.join(ROOT, "tools"))
+sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.dirname(os.path.abspath(__file__))]
 from browsers import open_page  # noqa: E402
 from xsession import XSession  # noqa: E402
 

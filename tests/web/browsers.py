@@ -20,7 +20,7 @@ from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 from xsession import XSession, wait_until  # noqa: E402
 
 # WebDriver's key values for the keys the viewer reads.
