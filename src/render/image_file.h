@@ -8,8 +8,9 @@ struct RgbImage {
     int height;
 };
 
-// Decodes the BMP file at `path` if its header is sound, neither side exceeds `maxSide` and the
-// file holds every pixel row the header declares; otherwise returns null pixels and 0 x 0.
+// Reads the BMP file at `path` once, as far as its header declares, and decodes those bytes if the
+// header is sound, neither side exceeds `maxSide` and the file holds every pixel row it declares;
+// otherwise returns null pixels and 0 x 0.
 RgbImage decodeRgbImage(const char* path, int maxSide);
 
 // Releases the pixels of a decoded image; null pixels are fine.

@@ -21,7 +21,7 @@ void loadTexture(unsigned int& texture, const char* path, GLint maxSize) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 
-    // The file is checked against its header before decoding, so no oversized or truncated
+    // The file's header is checked before its pixels are read, so no oversized or truncated
     // image is ever held in memory.
     const RgbImage image = decodeRgbImage(path, maxSize);
     if (image.pixels) {
