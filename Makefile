@@ -29,7 +29,7 @@ test-deps:
 # Configures on every build, so a later command picks up what an earlier one installed; a failed
 # configure leaves no cache behind to stand in the way of the next.
 build:
-	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) || { rm -rf $(BUILD_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeFiles; exit 1; }
+	cmake -S . -B $(BUILD_DIR) -DKIVO_BENCH=OFF $(CMAKE_FLAGS) || { rm -rf $(BUILD_DIR)/CMakeCache.txt $(BUILD_DIR)/CMakeFiles; exit 1; }
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: deps
@@ -45,7 +45,7 @@ test: test-deps
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
 bench: test-deps
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build CMAKE_FLAGS="$(CMAKE_FLAGS) -DKIVO_BENCH=ON"
 	/usr/bin/python3 bench/run_bench.py --build-dir $(BUILD_DIR) $(if $(QUICK),--quick)
 
 soak: test-deps
