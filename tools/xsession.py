@@ -107,7 +107,7 @@ class Viewer:
     def wait_window(self, timeout=30):
         """Waits until the viewer's window is visible and holds the keyboard focus."""
         def find():
-            if self.process.poll() is not None:
+            if not self.running():
                 raise XSessionError(f"viewer exited early with {self.process.returncode}")
             out = self.session.run(["xdotool", "search", "--onlyvisible", "--name",
                                     f"^{WINDOW_TITLE}$"], check=False)
@@ -145,8 +145,9 @@ class Viewer:
 
     # Ending the run.
     def running(self):
-        return self.process.poll() is None
+        return self._reap(0) is None
 
+    # Popen's poll and wait reap without the resource usage: every check goes through here.
     def _reap(self, timeout):
         """Reaps the process with wait4, which also reports its peak RSS; returns the exit status,
         or None if it still runs after `timeout` seconds."""
@@ -184,7 +185,7 @@ class Viewer:
     def stop(self):
         """Makes sure the process is gone; SIGTERM first so a tracer can flush its file."""
         self.session.windows.discard(self.window)  # a later window may reuse its id
-        # os.kill, not Popen's signal methods: those poll, which would reap without the RSS.
+        # os.kill, not Popen's signal methods: those poll.
         if self._reap(0) is None:
             os.kill(self.process.pid, signal.SIGTERM)
             if self._reap(15) is None:

@@ -13,7 +13,8 @@ import tempfile
 import time
 import unittest
 
-from harness import BUILD_DIR, HERE, PREFIX, E2ETest, Run, expected_calls, matches, wait_until
+from harness import (BUILD_DIR, HERE, PREFIX, E2ETest, Run, Viewer, expected_calls, matches,
+                     wait_until)
 
 HANDLER_CALLS = ("glEnable(", "glDisable(", "glCullFace(", "glPolygonMode(", "glViewport(")
 TEXTURE, READ = "Failed to load texture", "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
@@ -97,6 +98,20 @@ def is_body(p):  # the Earth (cyan) or the Moon (yellow), never a colour of the 
     return is_earth(p) or (p[0] > 60 and p[1] > 60 and p[2] < 40)
 
 
+def earth_from_disc(disc, focal=300 * 3 ** 0.5, eye_to_sun=10, earth_radius=0.4):
+    """The Earth's disc (x, y, pixel) seen from the start, looking at the Sun: its centre's x off the
+    window's middle, its radius in pixels, the Sun's distance to the Earth's Sun-facing point and
+    whether that point is in view."""
+    xs, ys = [x for x, *_ in disc], [y for _, y, _ in disc]
+    offset, radius = (min(xs) + max(xs) + 1) / 2 - 400, (max(ys) - min(ys) + 1) / 2
+    cos_off_axis = focal / math.hypot(offset, focal)
+    to_earth = earth_radius * math.hypot(radius, offset, focal) / radius  # the eye to its centre
+    sun_to_earth = math.sqrt(eye_to_sun ** 2 - 2 * eye_to_sun * to_earth * cos_off_axis +
+                             to_earth ** 2)  # by the law of cosines
+    facing = (to_earth - eye_to_sun * cos_off_axis) / sun_to_earth > 0.1
+    return offset, radius, sun_to_earth - earth_radius, facing
+
+
 class ViewerTest(E2ETest):
     screen = (1600, 700)  # two windows side by side
 
@@ -148,15 +163,22 @@ class ViewerTest(E2ETest):
         x, y, z = values(frames[-1], "light.direction")[0]
         right = (-z / math.hypot(x, z), 0, x / math.hypot(x, z))
         ways = {"w": (x, y, z), "s": (-x, -y, -z), "d": right, "a": [-c for c in right]}
-        runs = [(key, list(run)) for key, run in itertools.groupby(
-            (([q - p for p, q in zip(a, b)], (t1 - t0) % 8) for a, b, t0, t1 in
-             zip(eyes, eyes[1:], times, times[1:]) if a != b),
-            lambda step: min(ways, key=lambda k: math.dist(ways[k], step[0])))]
-        self.assertEqual("".join(key for key, _ in runs), "wdsa")
-        for key, run in runs:
-            clock, moved = sum(t for _, t in run), [sum(c) for c in zip(*(s for s, _ in run))]
+        # Each step of the eye is named by the way it is nearest; steps of one name in a row make
+        # one held key: [key, the eye's motion, the scene time it took, its longest frame].
+        runs = []
+        for a, b, t0, t1 in zip(eyes, eyes[1:], times, times[1:]):
+            step, took = [q - p for p, q in zip(a, b)], (t1 - t0) % 8
+            if a == b:
+                continue
+            key = min(ways, key=lambda k: math.dist(ways[k], step))
+            if not runs or runs[-1][0] != key:
+                runs.append([key, [0, 0, 0], 0, 0])
+            run = runs[-1]
+            run[1:] = [[m + d for m, d in zip(run[1], step)], run[2] + took, max(run[3], took)]
+        self.assertEqual("".join(key for key, *_ in runs), "wdsa")
+        for key, moved, clock, longest in runs:
             self.assertLess(math.dist(moved, [2.5 * clock * c for c in ways[key]]),
-                            2.5 * max(t for _, t in run) + 1e-3, key)
+                            2.5 * longest + 1e-3, key)
 
     def test_sun_colours_and_the_earths_day_and_night(self):
         with Run(self.session, prepare=solid_maps) as culled, \
@@ -189,12 +211,9 @@ class ViewerTest(E2ETest):
                 # Beside the Sun and nearer. With its Sun-facing point in view, no Moon near, that
                 # point less the specular light red shows has half the map's 160 plus all of it
                 # attenuated over its distance from the Sun, which the disc's place and size give.
-                xs, ys, f = [x for x, *_ in earth], [y for _, y, _ in earth], 300 * 3 ** 0.5
-                dx, r = (min(xs) + max(xs) + 1) / 2 - 400, (max(ys) - min(ys) + 1) / 2
-                cos, eye = f / math.hypot(dx, f), 0.4 * math.hypot(r, dx, f) / r  # to the centre
-                sun = math.sqrt(100 - 20 * eye * cos + eye * eye) - 0.4  # the Sun to that point
-                if (eye - 10 * cos) / (sun + 0.4) > 0.1 and not [1 for x, y, p in bodies if not
-                        is_earth(p) and math.hypot(x - left - 400 - dx, y - 45) < r + 3]:
+                offset, radius, sun, facing = earth_from_disc(earth)
+                if facing and not [1 for x, y, p in bodies if not is_earth(p) and
+                                   math.hypot(x - left - 400 - offset, y - 45) < radius + 3]:
                     self.assertAlmostEqual(max(p[1] - p[0] for *_, p in earth), 80 + 160 / (
                         1 + 0.045 * sun + 0.0075 * sun * sun), delta=3, msg=left)
                     seen[(left, "beside")] = True
@@ -224,6 +243,13 @@ class EnvironmentsTest(E2ETest):
                     for head, log in BUILD_ERROR.findall(out):
                         self.assertTrue(log.strip(), f"{head} without the driver's log")
                     self.assertLess(run.viewer.max_rss_kb, 400_000)
+
+    def test_a_viewer_that_has_ended_still_reports_its_memory(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            viewer = Viewer(self.session, scratch, "/bin/true")
+            wait_until(lambda: not viewer.running(), 10, what="/bin/true to end")
+            self.assertEqual(viewer.wait_exit(1), 0)
+            self.assertIsInstance(viewer.max_rss_kb, int)
 
     def test_a_forward_compatible_context_as_macos_gives_draws_without_gl_errors(self):
         env = dict(LD_PRELOAD=f"{BUILD_DIR}/tests/forward_compat.so", MESA_DEBUG="1")
