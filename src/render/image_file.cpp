@@ -18,7 +18,7 @@ namespace {
 // File header (14), header size (4), then the core (8) or info (16) fields that the check reads.
 constexpr std::size_t HEADER_BYTES = 34;
 // Headers, palette and bit masks come before the pixels; a file that puts them further away is
-// refused rather than read that far.
+// refused rather than read that far (stb refuses more than 1 KiB past the header in any case).
 constexpr std::uint32_t MAX_PIXEL_OFFSET = 1 << 16;
 
 std::uint32_t little(const unsigned char* p, int bytes) {
