@@ -123,7 +123,8 @@ web-screenshot: web
 	/usr/bin/python3 tests/web/browsers.py build-web/index.html docs/web-screenshot.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
-# and run a headless make run, make test and make run again; needs root and the mirror apt uses.
+# and run a headless make run, make test and make run again, trixie then make web, whose page comes
+# out at build-web-trixie/index.html; needs root and the mirror apt uses.
 fresh-check:
 	tests/fresh/fresh-check $(RELEASE)
 
