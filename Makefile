@@ -129,4 +129,4 @@ fresh-check:
 	tests/fresh/fresh-check $(RELEASE)
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-windows build-web
+	rm -rf build build-sanitize build-fuzz build-windows build-web build-web-trixie
