@@ -16,7 +16,7 @@ FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images \
-	fresh-check clean windows test-windows web test-web web-screenshot
+	fresh-check clean windows test-windows web test-web web-screenshot web-screenshot-phone
 
 all: build
 
@@ -120,7 +120,12 @@ test-web: web
 
 web-screenshot: web
 	@tools/install-deps --extra="$(WEB_CHROMIUM)"
-	/usr/bin/python3 tests/web/browsers.py build-web/index.html docs/web-screenshot.png
+	/usr/bin/python3 tools/web-screenshot build-web/index.html docs/web-screenshot.png
+
+# The same on an upright phone (390 x 844 CSS pixels at a ratio of 3), in Chromium's emulation.
+web-screenshot-phone: web
+	@tools/install-deps --extra="$(WEB_CHROMIUM)"
+	/usr/bin/python3 tools/web-screenshot --phone build-web/index.html docs/web-screenshot-phone.png
 
 # Fresh minimal Debian systems (RELEASE=bookworm or trixie, default both) clone the committed HEAD
 # and run a headless make run, make test and make run again, trixie then make web, whose page comes

@@ -19,43 +19,45 @@ set(PLATFORM_SOURCE src/platform/web_platform.cpp)
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 
-# The page: the shell in web/ around the program, all in one file. The shaders are embedded
-# under the names the program opens. The maps go in as lossless WebP images with each file's own
-# header bytes beside them (tools/web-maps, through Debian's cwebp): images the browser decodes
-# while the program compiles, from which the page rebuilds the exact BMP files before main runs.
-set(CMAKE_EXECUTABLE_SUFFIX .html)
+# The program links to program.js and program.wasm; tools/web-page then makes the page from the
+# shell in web/, those two files and the maps: one self-contained index.html. The shaders are
+# embedded under the names the program opens. The maps go in as lossless WebP images with each
+# file's own header bytes beside them (through Debian's cwebp): images the browser decodes while
+# the program compiles, from which the page rebuilds the exact BMP files before main runs.
+set(CMAKE_EXECUTABLE_SUFFIX .js)
 list(TRANSFORM RUN_IMAGES PREPEND res/ OUTPUT_VARIABLE web_maps)
 list(TRANSFORM web_maps PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE web_map_files)
-set(WEB_SHELL ${CMAKE_BINARY_DIR}/shell.html)
 find_program(CWEBP_EXECUTABLE cwebp REQUIRED)
-add_custom_command(
-    OUTPUT ${WEB_SHELL}
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/web-maps ${CMAKE_SOURCE_DIR}/web/shell.html ${WEB_SHELL}
-            --root ${CMAKE_SOURCE_DIR} --cwebp ${CWEBP_EXECUTABLE} ${web_maps}
-    DEPENDS ${CMAKE_SOURCE_DIR}/tools/web-maps ${CMAKE_SOURCE_DIR}/web/shell.html ${web_map_files}
-    COMMENT "Putting the maps into the page's shell"
-    VERBATIM)
-add_custom_target(web_shell DEPENDS ${WEB_SHELL})
-set(WEB_PAGE_FILES ${WEB_SHELL})
-add_link_options("SHELL:--shell-file ${WEB_SHELL}" -sSINGLE_FILE=1)
 foreach(name ${RUN_SHADERS})
     add_link_options("SHELL:--embed-file ${CMAKE_SOURCE_DIR}/shaders/${name}@${name}")
-    list(APPEND WEB_PAGE_FILES ${CMAKE_SOURCE_DIR}/shaders/${name})
+    list(APPEND WEB_PROGRAM_FILES ${CMAKE_SOURCE_DIR}/shaders/${name})
 endforeach()
-# Debian's emcc 3.1.6 crashes minifying the page; the maps and their decoded pixels outgrow the
-# default 16 MB of memory.
-add_link_options(-sMINIFY_HTML=0 -sALLOW_MEMORY_GROWTH=1)
+# The maps and their decoded pixels outgrow the default 16 MB of memory. The page has WebGL2 or
+# nothing, so Emscripten's check for Safari's WebGL1-for-WebGL2 bug can go: it assumes that
+# WebGLRenderingContext is defined, which a WebKit without WebGL leaves out.
+add_link_options(-sALLOW_MEMORY_GROWTH=1 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0)
 # The frame loop waits for the browser's next animation frame through Asyncify. Only direct calls
 # lead to that wait, so indirect ones (every GL call, through GLAD) stay uninstrumented. This
 # Emscripten does not report the end of a main that has waited, so the shell calls main itself
-# and learns its exit status when the call's promise settles; it writes the maps through FS.
+# and learns its exit status when the call's promise settles; it writes the maps through FS and
+# reports the cursor through movePageCursor (web_platform.cpp).
 add_link_options(-sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sINVOKE_RUN=0
-                 -sEXPORTED_RUNTIME_METHODS=ccall,FS)
+                 -sEXPORTED_FUNCTIONS=_main,_movePageCursor -sEXPORTED_RUNTIME_METHODS=ccall,FS)
 
-# Once CMakeLists.txt has made kivo_model: named index.html, linked after its shell is made, and
-# relinked when the shell or an embedded file changes.
+# Once CMakeLists.txt has made kivo_model: linked as program.js, relinked when an embedded file
+# changes, and made into index.html whenever it, the shell or a map changes.
 function(web_page)
-    set_target_properties(kivo_model PROPERTIES OUTPUT_NAME index LINK_DEPENDS "${WEB_PAGE_FILES}")
-    add_dependencies(kivo_model web_shell)
+    set_target_properties(kivo_model PROPERTIES OUTPUT_NAME program
+                                                LINK_DEPENDS "${WEB_PROGRAM_FILES}")
+    add_custom_command(
+        OUTPUT ${CMAKE_BINARY_DIR}/index.html
+        COMMAND ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
+                ${CMAKE_BINARY_DIR}/index.html --program $<TARGET_FILE:kivo_model>
+                --root ${CMAKE_SOURCE_DIR} --cwebp ${CWEBP_EXECUTABLE} ${web_maps}
+        DEPENDS kivo_model ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
+                ${web_map_files}
+        COMMENT "Making the page: the shell, the program and the maps"
+        VERBATIM)
+    add_custom_target(web_page ALL DEPENDS ${CMAKE_BINARY_DIR}/index.html)
 endfunction()
 cmake_language(DEFER CALL web_page)

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 # The three browser engines behind one small interface: Chromium and WebKitGTK through Selenium and
 # their WebDriver servers, Firefox through its own WebDriver BiDi. Shared by the browser tests and
-# `make web-screenshot`, which saves a picture of the page (the CLI below).
-import argparse
+# tools/web-screenshot.
 import asyncio
 import base64
+import contextlib
 import json
 import os
 import shutil
@@ -12,7 +12,6 @@ import subprocess
 import sys
 import sysconfig
 import tempfile
-import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service as ChromeService
@@ -21,10 +20,11 @@ from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from xsession import XSession, wait_until  # noqa: E402
+from xsession import wait_until  # noqa: E402
 
 # WebDriver's key values for the keys the viewer reads.
 KEYS = {"Escape": "\ue00c"} | {c: c for c in "abcdflsw"}
+TOUCH = {"move": "Move", "down": "Start", "up": "End"}  # DevTools' touch events for the steps
 WINDOW = (1000, 800)  # CSS pixels of viewport: the 800 x 600 canvas, its margin and the lines
 
 
@@ -32,21 +32,27 @@ class BrowserError(RuntimeError):
     pass
 
 
-class Browser:
-    """One engine with one page open. `ratio` is the device pixel ratio it runs at; `webgl` is
-    "webgl2" (all of it), "webgl1" (WebGL2 switched off) or "none"."""
+def rect(selector):  # JavaScript for the CSS box of the element `selector` picks
+    return (f"(({{x, y, width, height}}) => ({{x, y, width, height}}))"
+            f"(document.querySelector({json.dumps(selector)}).getBoundingClientRect())")
 
+
+# One engine with one page open. `ratio` is the device pixel ratio it runs at; `webgl` is "webgl2"
+# (all of it), "webgl1" (WebGL2 switched off) or "none"; `touch` asks for a touch screen (a coarse
+# pointer) where the engine can pretend one; `viewport` is the CSS size of its view, which
+# resize() changes as a phone turned sideways would.
+class Browser(contextlib.AbstractContextManager):
     console_since_start = True  # whether console() sees the page's lines from its first
 
+    # The JSON-able value of a JavaScript expression in the page; promises are awaited.
     def evaluate(self, expression):
-        """The JSON-able value of a JavaScript expression in the page; promises are awaited."""
         text = self._evaluate(f"Promise.resolve({expression}).then(v => JSON.stringify(v ?? null))")
         return json.loads(text)
 
+    # Polls `condition` (a function, or a JavaScript expression) until it gives a truthy value,
+    # and returns it; raises after `timeout` seconds. A page that is reloading between two polls
+    # only delays the answer.
     def wait_for(self, condition, timeout=30, what=None):
-        """Polls `condition` (a function, or a JavaScript expression) until it gives a truthy
-        value, and returns it; raises after `timeout` seconds. A page that is reloading between
-        two polls only delays the answer."""
         last = []
 
         def poll():
@@ -54,49 +60,32 @@ class Browser:
                 return condition() if callable(condition) else self.evaluate(condition)
             except BrowserError as error:
                 last[:] = [error]
-                return None
         try:
             return wait_until(poll, timeout, what=what or condition)
         except Exception as error:
             raise BrowserError(f"{error}; last error: {last[0] if last else None}") from None
 
-    def canvas_box(self):
-        return self.evaluate("(({x, y, width, height}) => ({x, y, width, height}))"
-                             "(document.getElementById('canvas').getBoundingClientRect())")
-
-    def mouse_move(self, x, y):
-        """Moves the mouse to (x, y) CSS pixels from the canvas' top left corner."""
-        box = self.canvas_box()
+    def mouse_move(self, x, y):  # to (x, y) CSS pixels from the canvas' top left corner
+        box = self.evaluate(rect("#canvas"))
         self._pointer("mouse", [("move", box["x"] + x, box["y"] + y)])
 
-    def touch_drag(self, points):
-        """One finger down on the first point over the canvas, moved through the others, lifted."""
-        box = self.canvas_box()
+    def touch_drag(self, points):  # a finger down on the canvas at the first, moved, lifted
+        box = self.evaluate(rect("#canvas"))
         steps = [("move", box["x"] + x, box["y"] + y) for x, y in points]
         self._pointer("touch", [steps[0], ("down",), *steps[1:], ("up",)])
 
-    def touch_hold(self, selector, down):
-        """Puts a finger on the middle of the element that `selector` picks, or lifts it there."""
-        middle = self.evaluate(f"(r => [r.x + r.width / 2, r.y + r.height / 2])"
-                               f"(document.querySelector({json.dumps(selector)})"
-                               f".getBoundingClientRect())")
+    def touch_hold(self, selector, down):  # a finger put on the element's middle, or lifted
+        box = self.evaluate(rect(selector))
+        middle = (box["x"] + box["width"] / 2, box["y"] + box["height"] / 2)
         self._pointer("touch", [("move", *middle), ("down" if down else "up",)])
-
-    def screenshot(self, selector="#canvas"):
-        """PNG bytes of the element that `selector` picks as it is on the screen, device pixels."""
-        return self._screenshot(selector)
-
-    def __enter__(self):
-        return self
 
     def __exit__(self, *exc):
         self.close()
 
 
-class SeleniumBrowser(Browser):
-    """What Chromium and WebKitGTK share: a WebDriver session driven through Selenium."""
+class SeleniumBrowser(Browser):  # what Chromium and WebKitGTK share: Selenium's WebDriver
 
-    def _open(self, url):
+    def open(self, url):
         self.driver.set_script_timeout(30)
         self.driver.get(url)
 
@@ -114,29 +103,27 @@ class SeleniumBrowser(Browser):
 
     def _pointer(self, kind, steps):
         builder = ActionBuilder(self.driver, duration=0)
-        for step in steps:
-            if step[0] == "move":
-                builder.pointer_action.move_to_location(round(step[1]), round(step[2]))
-            else:
-                getattr(builder.pointer_action, f"pointer_{step[0]}")()
+        for kind, *at in steps:
+            getattr(builder.pointer_action, "move_to_location" if at else f"pointer_{kind}")(
+                *map(round, at))
         builder.perform()
 
-    def _screenshot(self, selector):
+    def screenshot(self, selector="#canvas"):  # PNG of the element as shown, device pixels
         return self.driver.find_element("css selector", selector).screenshot_as_png
 
 
+# Headless Chromium through chromedriver, software WebGL2 (SwiftShader behind ANGLE), in a private
+# profile. With a `viewport` it emulates a device of that size (a mobile one, if `touch`) from the
+# first load; `cdp` sends a DevTools command.
 class Chromium(SeleniumBrowser):
-    """Headless Chromium through chromedriver, software WebGL2 (SwiftShader behind ANGLE), in a
-    private profile; `touch` emulates a touch screen (a coarse pointer) from the first load."""
-
     FLAGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader",
              "--enable-unsafe-swiftshader", "--no-first-run", "--no-default-browser-check",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--disable-extensions", "--mute-audio", "--hide-scrollbars"]
     WEBGL = {"webgl2": [], "webgl1": ["--disable-webgl2"], "none": ["--disable-3d-apis"]}
 
-    def __init__(self, url, ratio=1, webgl="webgl2", touch=False):
-        self.log, self.finger, self.pressed = [], (0, 0), False
+    def __init__(self, url, ratio=1, webgl="webgl2", touch=False, viewport=None, session=None):
+        self.log, self.finger, self.pressed, self.ratio, self.touch = [], (), False, ratio, touch
         # Chromium leaves its singleton socket's folder behind in TMPDIR: a private one goes.
         self.tmp = tempfile.mkdtemp(prefix="kivo-chromium-")
         options = webdriver.ChromeOptions()
@@ -149,40 +136,44 @@ class Chromium(SeleniumBrowser):
             "/usr/bin/chromedriver", env=dict(os.environ, TMPDIR=self.tmp)), options=options)
         try:
             if touch:
-                self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
-                                            {"enabled": True, "maxTouchPoints": 1})
-            self._open(url)
+                self.cdp("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=1)
+            if viewport:
+                self.resize(*viewport)
+            self.open(url)
         except BaseException:
             self.close()
             raise
 
+    def cdp(self, method, **params):
+        return self.driver.execute_cdp_cmd(method, params)
+
+    def resize(self, width, height):  # the emulated screen, upright or sideways as its shape
+        side = ("portrait", 0) if height > width else ("landscape", 90)
+        self.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                 mobile=self.touch, deviceScaleFactor=self.ratio,
+                 screenOrientation={"type": f"{side[0]}Primary", "angle": side[1]})
+
+    # A finger goes through the DevTools protocol: chromedriver's touch actions lift no finger
+    # that an earlier action put down, so a held key could not be let go.
     def _pointer(self, kind, steps):
-        """A finger goes through the DevTools protocol: chromedriver's touch actions lift no
-        finger that an earlier action put down, so a held key could not be let go."""
         if kind != "touch":
             return super()._pointer(kind, steps)
-        for step in steps:
-            if step[0] == "move":
-                self.finger = step[1:]
-            if step[0] == "move" and not self.pressed:
-                continue
-            event = {"move": "touchMove", "down": "touchStart", "up": "touchEnd"}[step[0]]
-            self.pressed = step[0] != "up"
-            points = [] if event == "touchEnd" else [dict(zip("xy", self.finger))]
-            self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
-                                        {"type": event, "touchPoints": points})
+        for kind, *at in steps:
+            self.finger = at or self.finger
+            if kind != "move" or self.pressed:  # a move with no finger down is only a place
+                self.pressed = kind != "up"
+                self.cdp("Input.dispatchTouchEvent", type=f"touch{TOUCH[kind]}",
+                         touchPoints=[] if kind == "up" else [dict(zip("xy", self.finger))])
 
+    # The page's console calls and its uncaught errors so far, one string each. chromedriver
+    # writes a call as "URL LINE:COLUMN ARGS", a string argument in JSON quotes.
     def console(self):
-        """The page's console calls and its uncaught errors so far, one string each. chromedriver
-        writes a call as "URL LINE:COLUMN ARGS", a string argument in JSON quotes."""
         for entry in self.driver.get_log("browser"):
             if entry["source"] not in ("console-api", "javascript"):
                 continue  # the engine's own notes (network, WebGL warnings) are not the page's
             text = entry["message"].split(" ", 2)[-1]
-            try:
+            with contextlib.suppress(ValueError):
                 text = json.loads(text) if text.startswith('"') else text
-            except ValueError:
-                pass
             self.log.append(text)
         return list(self.log)
 
@@ -191,33 +182,22 @@ class Chromium(SeleniumBrowser):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
 
+# WebKitGTK's MiniBrowser through WebKitWebDriver, with a window on `session` (an XSession); it
+# pretends no touch screen. Its driver has no console log, and MiniBrowser under automation writes
+# none to its output, so a recorder installed into the page right after each load collects the
+# console calls and uncaught errors from then on.
 class WebKit(SeleniumBrowser):
-    """WebKitGTK's MiniBrowser through WebKitWebDriver, with a window on `session` (an XSession).
-    Its driver has no console log, and MiniBrowser under automation writes none to its output, so
-    a recorder installed into the page right after each load collects the console calls and
-    uncaught errors from then on."""
-
     console_since_start = False
     MINIBROWSER = f"/usr/lib/{sysconfig.get_config_var('MULTIARCH')}/webkit2gtk-4.1/MiniBrowser"
-    RECORDER = """(() => {
-        if (window.kivoConsole) return;
-        const lines = window.kivoConsole = [];
-        for (const kind of ["log", "info", "warn", "error", "debug"]) {
-            const original = console[kind];
-            console[kind] = (...args) => {
-                lines.push(args.join(" "));
-                original.apply(console, args);
-            };
-        }
+    RECORDER = """(() => { if (window.kivoConsole) return; const lines = window.kivoConsole = [];
+        for (const kind of ["log", "info", "warn", "error", "debug"]) { const call = console[kind];
+            console[kind] = (...a) => { lines.push(a.join(" ")); call.apply(console, a); }; }
         addEventListener("error", (e) => lines.push(`Uncaught ${e.message}`));
-        addEventListener("unhandledrejection", (e) => lines.push(`Unhandled ${e.reason}`));
-    })()"""
+        addEventListener("unhandledrejection", (e) => lines.push(`Unhandled ${e.reason}`)); })()"""
 
-    def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False):
+    def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False, viewport=WINDOW):
         if webgl == "webgl1":
             raise BrowserError("WebKitGTK cannot switch WebGL2 off alone")
-        if touch:
-            raise BrowserError("WebKitGTK has no touch emulation")
         options = WebKitOptions()
         for legacy in ("platform", "version"):  # keys WebDriver no longer knows; Selenium warns
             options.capabilities.pop(legacy, None)
@@ -231,22 +211,27 @@ class WebKit(SeleniumBrowser):
         try:
             self.driver = webdriver.Remote(self.service.service_url, options=options)
             self.driver.set_window_rect(0, 0, WINDOW[0] + 40, WINDOW[1] + 120)
-            self._open(url)
+            self.open(url)
+            if viewport != WINDOW:
+                self.resize(*viewport)
         except BaseException:
             self.close()
             raise
 
-    def _open(self, url):
-        super()._open(url)
+    def open(self, url):
+        super().open(url)
         self._evaluate(self.RECORDER)
 
-    def _screenshot(self, selector):
-        """The element as the X server shows it. WebKitWebDriver's own screenshot copies a WebGL
-        canvas while the next frame is being drawn into it, a half-drawn scene."""
+    def resize(self, width, height):  # the window, for such a view as far as MiniBrowser allows
+        frame = self.evaluate("[outerWidth - innerWidth, outerHeight - innerHeight]")
+        self.driver.set_window_rect(0, 0, width + frame[0], height + frame[1])
+
+    # The element as the X server shows it. WebKitWebDriver's own screenshot copies a WebGL canvas
+    # while the next frame is being drawn into it, a half-drawn scene.
+    def screenshot(self, selector="#canvas"):
         box = self.evaluate(f"(r => [r.x + screenX, r.y + screenY + outerHeight - innerHeight,"
                             f" r.width, r.height].map(v => Math.round(v * devicePixelRatio)))"
-                            f"(document.querySelector({json.dumps(selector)})"
-                            f".getBoundingClientRect())")
+                            f"({rect(selector)})")
         return subprocess.run(["import", "-window", "root", "-crop",
                                "{2}x{3}+{0}+{1}".format(*box), "png:-"], env=self.session.env,
                               capture_output=True, check=True, timeout=30).stdout
@@ -264,23 +249,24 @@ class WebKit(SeleniumBrowser):
         self.service.stop()
 
 
+# Firefox ESR with a window on `session` (an XSession; headless Firefox has no WebGL here), in a
+# private profile, driven over its WebDriver BiDi socket with python3-websockets. A touch screen is
+# its preferences' coarse pointer and touch events.
 class Firefox(Browser):
-    """Firefox ESR with a window on `session` (an XSession; headless Firefox has no WebGL here),
-    in a private profile, driven over its WebDriver BiDi socket with python3-websockets."""
-
     PREFS = {"webgl2": {}, "webgl1": {"webgl.enable-webgl2": False},
              "none": {"webgl.disabled": True}}
+    TOUCH = {"ui.primaryPointerCapabilities": 1, "ui.allPointerCapabilities": 1,
+             "dom.w3c_touch_events.enabled": 1}
 
-    def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False, timeout=60):
+    def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False, viewport=WINDOW,
+                 timeout=60):
         import websockets  # Debian's 10.x, which speaks asyncio only
-        if touch:
-            raise BrowserError("Firefox has no touch emulation here")
         self.timeout, self.next_id, self.events, self.socket = timeout, 0, [], None
         self.profile = tempfile.mkdtemp(prefix="kivo-firefox-")
-        prefs = {"layout.css.devPixelsPerPx": str(ratio), **self.PREFS[webgl]}
+        prefs = {"layout.css.devPixelsPerPx": str(ratio), **self.PREFS[webgl],
+                 **(self.TOUCH if touch else {})}
         with open(os.path.join(self.profile, "user.js"), "w") as f:
-            f.writelines(f"user_pref({json.dumps(k)}, {json.dumps(v)});\n"
-                         for k, v in prefs.items())
+            f.writelines("user_pref(%s, %s);\n" % tuple(map(json.dumps, p)) for p in prefs.items())
         self.errors = open(os.path.join(self.profile, "stderr.txt"), "w+")
         self.process = subprocess.Popen(
             ["firefox-esr", "--profile", self.profile, "--no-remote", "--new-instance",
@@ -296,8 +282,7 @@ class Firefox(Browser):
             self.call("session.new", capabilities={})
             self.call("session.subscribe", events=["log.entryAdded"])
             self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
-            self.call("browsingContext.setViewport", context=self.context,
-                      viewport=dict(zip(("width", "height"), WINDOW)))
+            self.resize(*viewport)
             self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
         except BaseException:
             self.close()
@@ -307,10 +292,8 @@ class Firefox(Browser):
         if self.process.poll() is not None:
             raise BrowserError(f"Firefox exited with {self.process.returncode}")
         self.errors.seek(0)
-        for line in self.errors:
-            if line.startswith("WebDriver BiDi listening on "):
-                return line.split()[-1]
-        return None
+        return next((line.split()[-1] for line in self.errors
+                     if line.startswith("WebDriver BiDi listening on ")), None)
 
     def _run(self, coroutine):
         try:
@@ -318,9 +301,9 @@ class Firefox(Browser):
         except asyncio.TimeoutError:
             raise BrowserError(f"no answer from Firefox within {self.timeout}s") from None
 
-    # The protocol: one JSON message per WebSocket message; replies carry the command's id.
+    # The protocol: one JSON message per WebSocket message; replies carry the command's id. One
+    # command sent, its result returned; events that arrive meanwhile are kept.
     def call(self, method, **params):
-        """Sends one command and returns its result; events that arrive meanwhile are kept."""
         self.next_id += 1
         command = self.next_id
 
@@ -336,18 +319,19 @@ class Firefox(Browser):
             raise BrowserError(f"{method}: {reply.get('error')}: {reply.get('message')}")
         return reply["result"]
 
+    def resize(self, width, height):
+        self.call("browsingContext.setViewport", context=self.context,
+                  viewport={"width": width, "height": height})
+
     def _evaluate(self, expression):
         result = self.call("script.evaluate", expression=expression, awaitPromise=True,
                            target={"context": self.context})
         if result["type"] != "success":
-            details = result.get("exceptionDetails", {})
-            raise BrowserError(f"{expression}: {details.get('text')}")
+            raise BrowserError(f"{expression}: {result.get('exceptionDetails', {}).get('text')}")
         return result["result"].get("value")
 
-    def console(self):
-        """The page's console calls and its uncaught errors so far, one string each."""
-        self.call("script.evaluate", expression="0", awaitPromise=False,
-                  target={"context": self.context})  # a round trip: every earlier event is in
+    def console(self):  # the page's console calls and uncaught errors so far, one string each
+        self.evaluate("0")  # a round trip: every earlier event is in
         return [e["params"]["text"] for e in self.events if e.get("method") == "log.entryAdded"]
 
     def key(self, name, action="press"):
@@ -357,38 +341,30 @@ class Firefox(Browser):
             "actions": [{"type": half, "value": KEYS[name]} for half in halves]}])
 
     def _pointer(self, kind, steps):
-        if kind != "mouse":
-            raise BrowserError("Firefox has no touch emulation here")
         actions = [{"type": "pointerMove", "x": round(s[1]), "y": round(s[2]), "duration": 0}
                    if s[0] == "move" else {"type": f"pointer{s[0].title()}", "button": 0}
                    for s in steps]
         self.call("input.performActions", context=self.context, actions=[{
-            "type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+            "type": "pointer", "id": kind, "parameters": {"pointerType": kind},
             "actions": actions}])
 
-    def _screenshot(self, selector):
-        box = self.evaluate(f"(({{x, y, width, height}}) => ({{x, y, width, height}}))"
-                            f"(document.querySelector({json.dumps(selector)})"
-                            f".getBoundingClientRect())")
+    def screenshot(self, selector="#canvas"):
         shot = self.call("browsingContext.captureScreenshot", context=self.context,
-                         clip=dict(box, type="box"))
+                         clip=dict(self.evaluate(rect(selector)), type="box"))
         return base64.b64decode(shot["data"])
 
     def close(self):
         if self.profile is None:
             return
         if self.socket is not None:
-            try:
+            with contextlib.suppress(Exception):  # it may close the socket before it answers
                 self.call("browser.close")
-            except Exception:  # the browser may close the socket before it answers
-                pass
             self._run(self.socket.close())
-        if self.process.poll() is None:
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
         self.loop.close()
         self.errors.close()
         shutil.rmtree(self.profile, ignore_errors=True)
@@ -397,37 +373,3 @@ class Firefox(Browser):
 
 ENGINES = {"chromium": Chromium, "firefox": Firefox, "webkit": WebKit}
 
-
-def open_page(engine, url, session=None, **options):
-    """Opens `url` in the engine named; Firefox and WebKit need an XSession for their window."""
-    if engine == "chromium":
-        return Chromium(url, **options)
-    return ENGINES[engine](url, session, **options)
-
-
-def main():
-    parser = argparse.ArgumentParser(
-        description="Saves a PNG of the page after it has drawn for a few seconds.")
-    parser.add_argument("page", help="a file path or URL")
-    parser.add_argument("png")
-    parser.add_argument("--engine", choices=ENGINES, default="chromium")
-    parser.add_argument("--seconds", type=float, default=3.0)
-    args = parser.parse_args()
-    url = args.page if "://" in args.page else "file://" + os.path.abspath(args.page)
-    session = XSession(2400, 2000) if args.engine != "chromium" else None
-    try:
-        with open_page(args.engine, url, session) as page:
-            page.wait_for("document.getElementById('status').textContent.includes('Escape')",
-                          what="the first frame")
-            time.sleep(args.seconds)  # let the scene move on before the picture is taken
-            with open(args.png, "wb") as f:
-                f.write(page.screenshot("body"))
-            print("\n".join(page.console()))
-    finally:
-        if session:
-            session.close()
-    print(f"screenshot: {args.png}")
-
-
-if __name__ == "__main__":
-    sys.exit(main())

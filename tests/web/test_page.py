@@ -1,19 +1,24 @@
 # The page in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES picks, KIVO_WEB_PAGE sets the page):
-# the scene, its maps, turn, flight, wireframe, a lost context, Escape; ratio 2; no WebGL; touch.
+# the scene, its maps, turn, flight, wireframe, a lost context, Escape; ratio 2; no WebGL; a phone
+# upright and turned sideways; in Chromium also a tablet, touch, a slow link and a page cut short.
 import base64
+import functools
+import http.server
 import io
 import math
 import os
 import pathlib
 import statistics
 import sys
+import tempfile
+import threading
 import unittest
 
 from PIL import Image
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.dirname(os.path.abspath(__file__))]
-from browsers import open_page  # noqa: E402
+from browsers import ENGINES as DRIVERS  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or f"{ROOT}/build-web/index.html")
@@ -24,6 +29,25 @@ CONTROLS = ("W, A, S, D and the mouse fly the camera; B, C, L, F change the draw
 LOST = "The GPU context was lost; the viewer starts again when the browser restores it."
 NO_CONTEXT = "Failed to Create OpenGL Context"
 FOCAL = 300 / math.tan(math.radians(30))  # CSS pixels: the projection's 60 degrees over 600 px
+PHONE, TABLET = (390, 844), (768, 1024)  # CSS pixels, upright
+# The layout: the canvas' buffer and CSS size, whether the buffer is that size in device pixels,
+# the visible viewport and its zoom, whether the page scrolls sideways and its pointer is coarse,
+# and the boxes of the picture and the keys shown.
+LAYOUT = """((c, html, r = c.getBoundingClientRect(), ratio = devicePixelRatio) => ({
+    buffer: [c.width, c.height], size: [r.width, r.height], drawn: Math.abs(r.width * ratio -
+    c.width) <= 1 && Math.abs(r.height * ratio - c.height) <= 1, view: [visualViewport.width,
+    visualViewport.height, visualViewport.scale], wide: html.scrollWidth > html.clientWidth,
+    coarse: matchMedia('(pointer: coarse)').matches, boxes: Array.from(html.querySelectorAll(
+    '#canvas, .keys button'), b => [b.dataset.key || 'picture', ...(r => [r.left, r.top, r.right,
+    r.bottom])(b.getBoundingClientRect())]).filter(k => k[3] > k[1])}))(
+    document.getElementById('canvas'), document.documentElement)"""
+# Each change of the status line, with its time since the navigation began.
+RECORDER = """window.kivoLines = []; new MutationObserver(() => {
+    const line = document.getElementById("status")?.textContent;
+    if (line && line != kivoLines.at(-1)?.[1]) kivoLines.push([performance.now(), line]);
+}).observe(document, {subtree: true, childList: true, characterData: true});"""
+# Links (bytes a second, round trip in ms, CPU slowdown): Lighthouse's mobile profile, and faster.
+LINKS = {"1.6 Mbit/s": (200000, 150, 4), "10 Mbit/s": (1250000, 40, 1)}
 session = None  # the Xvfb that Firefox and WebKit draw their windows on
 
 
@@ -36,17 +60,13 @@ def setUpModule():
         unittest.addModuleCleanup(session.close)
 
 
-def is_sun(p):
-    return p[0] > 150 and p[0] - p[2] > 80
-
-
-def shot(page):  # the canvas as shown, in CSS pixels whatever the ratio
-    image = Image.open(io.BytesIO(page.screenshot())).convert("RGB")
-    return image.resize((800, 600), Image.BOX) if image.size != (800, 600) else image
+def shot(page):  # the canvas as shown, in 800 x 600 window units whatever its size and ratio
+    return Image.open(io.BytesIO(page.screenshot())).convert("RGB").resize((800, 600), Image.BOX)
 
 
 def sun_disc(image):  # the Sun's pixel count, its centre, and the share of black around the centre
-    points = [(i % 800, i // 800) for i, p in enumerate(image.getdata()) if is_sun(p)]
+    points = [(i % 800, i // 800) for i, p in enumerate(image.getdata())
+              if p[0] > 150 and p[0] - p[2] > 80]
     x, y = (statistics.median(c) for c in zip(*points)) if points else (0, 0)
     # Again without the Earth's deserts, whose colours pass for the Sun's: only near the disc.
     reach = 1.5 * math.sqrt(len(points) / math.pi)
@@ -56,35 +76,54 @@ def sun_disc(image):  # the Sun's pixel count, its centre, and the share of blac
     return len(points), (x, y), sum(max(p) < 8 for p in square.getdata()) / 41 ** 2, square
 
 
-def sizes(page):  # the canvas' drawing buffer and its CSS box
-    return page.evaluate("(c => [c.width, c.height, c.getBoundingClientRect().width,"
-                         " c.getBoundingClientRect().height])(document.getElementById('canvas'))")
+def sizes(page):  # the canvas' drawing buffer and the size of its CSS box
+    return (lambda layout: layout["buffer"] + layout["size"])(page.evaluate(LAYOUT))
 
 
-def status(page):
-    return page.evaluate("document.getElementById('status').textContent")
+def status(page, element="status"):
+    return page.evaluate(f"document.getElementById('{element}').textContent")
 
 
+# Every check, run by one subclass per engine. `webgl_off` names the engine's ways of running
+# without WebGL: "none" at all, "webgl1" with WebGL2 alone switched off. `wire_gaps` is the black
+# share around the Sun's centre in wireframe: 1 px lines leave most of it black. `phone_ratio` is
+# the pixel ratio its phone runs at.
 class Checks:
-    """Every check, run by one subclass per engine. `webgl_off` names the engine's ways of running
-    without WebGL: "none" at all, "webgl1" with WebGL2 alone switched off. `wire_gaps` is the
-    black share around the Sun's centre in wireframe: 1 px lines leave most of it black."""
+    engine, webgl_off, wire_gaps, phone_ratio = None, (), 0.3, 2
 
-    engine, webgl_off, wire_gaps = None, (), 0.3
-
+    # The viewer's end: its status line, and the lines `printed` all there is under the canvas and
+    # in the console (in WebKitGTK: the console since load, which ends with them).
     def assert_ending(self, page, line, printed):
-        """The viewer's end: its status line, and the lines `printed` all there is under the canvas
-        and in the console (in WebKitGTK: the console since load, which ends with them)."""
         end = page.wait_for(lambda: (s := status(page)) and ("ended" in s or "stopped" in s) and s,
                             what="the end")
-        output = page.evaluate("document.getElementById('output').textContent")
-        self.assertEqual((end, output), (line, "".join(f"{p}\n" for p in printed)))
+        self.assertEqual((end, status(page, "output")), (line, "".join(f"{p}\n" for p in printed)))
         console = page.console()
         self.assertEqual(console, printed if page.console_since_start else
                          printed[len(printed) - len(console):])
 
-    def open(self, **options):
-        return open_page(self.engine, f"file://{PAGE}", session, **options)
+    # The page as this screen shows it: not zoomed out, no sideways scrolling; the picture 4:3, at
+    # most 800 x 600, as wide or as tall as the room allows, drawn at its shown size in device
+    # pixels; touch keys on a coarse pointer only, each at least 44 px, under the picture upright
+    # and beside it sideways (the movement keys left); the picture and each key on the screen,
+    # and apart from each other.
+    def assert_fits(self, page):
+        layout = page.wait_for(f"(l => l.drawn && l)({LAYOUT})", what="the buffer as shown")
+        (width, height, zoom), (picture, *keys) = layout["view"], layout["boxes"]
+        across, tall = picture[3] - picture[1], picture[4] - picture[2]
+        self.assertEqual((zoom, layout["wide"], len(keys)), (1, False, 9 * layout["coarse"]))
+        self.assertAlmostEqual(across / tall, 4 / 3, delta=0.01)
+        self.assertTrue(across == 800 or width - 40 < across < 800 or height - 40 < tall < 600)
+        for i, (name, left, top, right, bottom) in enumerate(layout["boxes"]):
+            self.assertTrue(0 <= left and 0 <= top and right <= width and bottom <= height, name)
+            self.assertTrue(name == "picture" or min(right - left, bottom - top) >= 44 and (
+                top >= picture[4] if height > width else right <= picture[1] if name in "wasd"
+                else left >= picture[3]), name)
+            for other, *box in layout["boxes"][i + 1:]:
+                self.assertGreaterEqual(max(box[0] - right, left - box[2], box[1] - bottom,
+                                            top - box[3]), 4, (name, other))
+
+    def open(self, url=f"file://{PAGE}", **options):
+        return DRIVERS[self.engine](url, session=session, **options)
 
     def scene(self, page):  # the Sun's colours, the Earth beside it, day side toward it; the disc
         def earth_beside_the_sun():  # its oceans (blue, day or night) and their mean x
@@ -103,10 +142,10 @@ class Checks:
         self.assertGreater(statistics.mean(toward), 1.25 * statistics.mean(away))
         return disc
 
+    # `move` turns the view 10 degrees right (100 window units of rightward motion): the Sun's
+    # image, an ellipse off the axis, centred where the projection puts it. Frames where the Earth
+    # or the Moon covers or touches the Sun (its pixel count changes) are passed over.
     def turn(self, page, disc, move):
-        """`move` sends 100 CSS pixels of rightward motion: the view turns 10 degrees right, the
-        Sun's image, an ellipse off the axis, centred where the projection puts it. Frames where the
-        Earth or the Moon covers or touches the Sun (its pixel count changes) are passed over."""
         x, count = disc[1][0], disc[0]
         sin_half = math.sin(math.atan(math.sqrt(count / math.pi) / FOCAL))  # the Sun's size
         yaw = math.radians(10)
@@ -128,54 +167,49 @@ class Checks:
             hold(False)
         self.assertLess(near[1][0], disc[1][0] - 10)
 
-    def mouse_turn(self, page, start):  # the first cursor event only records the place
-        return self.turn(page, start, lambda: [page.mouse_move(x, 300) for x in (400, 500)])
+    # The scene with the mouse at the picture's middle, whose first event only records the place
+    # (and puts any stray one there), then 100 window units to the right; both discs.
+    def mouse_turn(self, page):
+        width = sizes(page)[2]
+        page.mouse_move(width / 2, width * 3 / 8)
+        start = self.scene(page)
+        return start, self.turn(page, start, lambda: page.mouse_move(width * 5 / 8, width * 3 / 8))
 
     def test_scene_view_maps_wireframe_lost_context_and_escape(self):
         with self.open() as page:
-            start = self.scene(page)
-            with self.subTest("the buffer and the box at ratio 1"):
-                self.assertEqual(sizes(page), [800, 600, 800, 600])
-            with self.subTest("no touch keys on a fine pointer"):
-                self.assertTrue(page.evaluate("(k => !k || getComputedStyle(k).display == 'none')"
-                                              "(document.getElementById('touch-keys'))"))
-            with self.subTest("the decoded maps"):
-                for name in ("res/earth.bmp", "res/sun.bmp", "res/moon.bmp"):
-                    self.assertEqual(base64.b64decode(page.evaluate(
-                        f"btoa(Array.from(Module.FS.readFile('{name}'), b => String.fromCharCode(b)"
-                        ").join(''))")), pathlib.Path(ROOT, name).read_bytes(), name)
-
-            turned = self.mouse_turn(page, start)
+            start, turned = self.mouse_turn(page)
+            self.assertEqual(sizes(page), [800, 600, 800, 600])  # the desktop's page, as it was
+            self.assert_fits(page)
+            for name in ("res/earth.bmp", "res/sun.bmp", "res/moon.bmp"):  # the decoded maps
+                self.assertEqual(base64.b64decode(page.evaluate(
+                    f"btoa(Array.from(Module.FS.readFile('{name}'), b => String.fromCharCode(b))"
+                    ".join(''))")), pathlib.Path(ROOT, name).read_bytes(), name)
             self.fly(page, turned, lambda down: page.key("w", "down" if down else "up"))
             page.key("l")
             page.wait_for(lambda: sun_disc(shot(page))[2] > self.wire_gaps, what="the wireframe")
             page.key("f")
             page.wait_for(lambda: sun_disc(shot(page))[2] < 0.02, what="filled spheres")
-
-            with self.subTest("a lost and restored context"):
-                page.evaluate("(window.kivoLoss = document.getElementById('canvas')"
-                              ".getContext('webgl2').getExtension('WEBGL_lose_context'))"
-                              ".loseContext()")
-                page.wait_for(lambda: status(page) == LOST, what="the lost line")
-                page.evaluate("kivoLoss.restoreContext()")
-                # The viewer starts afresh: the camera back at its start, the Sun as first seen
-                # (in a frame where nothing covers it).
-                again = page.wait_for(lambda: status(page) == CONTROLS and abs(
-                    (d := sun_disc(shot(page)))[0] - start[0]) < 0.02 * start[0] and d,
-                    what="drawing again")
-                for axis in (0, 1):
-                    self.assertAlmostEqual(again[1][axis], start[1][axis], delta=3)
-                self.assertEqual(page.console(), [])
-
+            # A lost and restored context: the viewer starts afresh, the camera back at its start,
+            # the Sun as first seen (in a frame where nothing covers it).
+            page.evaluate("(window.kivoLoss = document.getElementById('canvas')"
+                          ".getContext('webgl2').getExtension('WEBGL_lose_context')).loseContext()")
+            page.wait_for(lambda: status(page) == LOST, what="the lost line")
+            page.evaluate("kivoLoss.restoreContext()")
+            again = page.wait_for(lambda: status(page) == CONTROLS and abs(
+                (d := sun_disc(shot(page)))[0] - start[0]) < 0.02 * start[0] and d,
+                what="drawing again")
+            self.assertLess(math.dist(again[1], start[1]), 4)
+            self.assertEqual(page.console(), [])
             page.key("Escape")
             self.assert_ending(page, "The viewer has ended (exit status 0).", [])
 
-    def test_ratio_2_doubles_the_buffer_not_the_turn(self):
-        with self.open(ratio=2) as page:
-            start = self.scene(page)
-            with self.subTest("the buffer and the box at ratio 2"):
-                self.assertEqual(sizes(page), [1600, 1200, 800, 600])
-            self.mouse_turn(page, start)
+    # On the engine's first window, then as a phone: upright, then turned sideways.
+    def test_turn_by_the_picture_then_a_phone_upright_and_sideways(self):
+        with self.open(touch=True, ratio=self.phone_ratio) as page:
+            self.mouse_turn(page)
+            for screen in (PHONE, PHONE[::-1]):
+                page.resize(*screen)
+                self.assert_fits(page)
 
     def test_without_webgl_the_page_says_so_below_the_canvas_and_in_the_console(self):
         for webgl in self.webgl_off:
@@ -186,24 +220,66 @@ class Checks:
 
 @unittest.skipUnless("chromium" in ENGINES, "KIVO_WEB_ENGINES leaves Chromium out")
 class ChromiumTest(Checks, unittest.TestCase):
-    engine, webgl_off = "chromium", ("none", "webgl1")
+    engine, webgl_off, phone_ratio = "chromium", ("none", "webgl1"), 3
 
-    def test_touch_drag_turns_the_view_and_the_keys_act(self):
-        with self.open(touch=True) as page:
+    def test_tablet_by_touch_turns_by_the_picture_and_the_keys_act(self):
+        with self.open(touch=True, ratio=2, viewport=TABLET) as page:
+            self.assert_fits(page)
+            # What the audit reads: the viewport, a description, an icon inside the page, the
+            # picture an image with a name, a polite status line, each key named for its letter.
+            self.assertEqual(page.evaluate("""Array.from(document.querySelectorAll('meta[name],'
+                + 'link, canvas, button, #status'), e => e.content?.slice(0, 22) || e.href?.slice(
+                0, 5) || [e.role, e.ariaLive, e.ariaLabel?.split(',')[0].slice(0, 7)].join())"""),
+                ["width=device-width, in", "The Sun, the Earth and", "data:", "img,,The Sun",
+                 *(f",,{key}" for key in "WASDBCLF"), ",,Esc", "status,polite,"])
             start = self.scene(page)
-            keys = page.evaluate("Array.from(document.querySelectorAll('#touch-keys button'),"
-                                 " b => b.offsetWidth > 0 && b.dataset.key)")
-            self.assertCountEqual(keys, [*"wasdbclf", "Escape"])
-            # Each drag turns by its own motion, the first one included: a new touch far from
-            # where the last one ended does not jump the view.
+            # A drag across the whole picture turns the view 80 degrees; each drag turns by its
+            # own motion, so one back across 7/8 of it, from far away, leaves 10.
+            w = sizes(page)[2]
             turned = self.turn(page, start, lambda: (
-                page.touch_drag([(200, 450), (225, 450), (250, 450)]),
-                page.touch_drag([(600, 100), (625, 100), (650, 100)])))
-            self.fly(page, turned,
-                     lambda down: page.touch_hold('#touch-keys button[data-key="w"]', down))
-            page.touch_hold('#touch-keys button[data-key="Escape"]', True)
-            page.touch_hold('#touch-keys button[data-key="Escape"]', False)
+                page.touch_drag([(0.5, 100), (w / 2, 100), (w + 0.5, 100)]),
+                page.touch_drag([(w - 0.5, 400), (w / 2, 400), (w / 8 - 0.5, 400)])))
+            self.fly(page, turned, lambda down: page.touch_hold("[data-key=w]", down))
+            for down in (True, False):
+                page.touch_hold("[data-key=Escape]", down)
             self.assert_ending(page, "The viewer has ended (exit status 0).", [])
+
+    # Served from 127.0.0.1: on each link the status line shows a growing share before the first
+    # frame (the times are printed); a page cut inside the program says that it came incomplete,
+    # one cut inside the maps runs without them.
+    def test_slow_link_shows_progress_and_a_cut_page_says_so(self):
+        data, folder = pathlib.Path(PAGE).read_bytes(), tempfile.TemporaryDirectory()
+        with folder, self.open("about:blank") as page:
+            for name, share in (("whole", 1), ("wasm", .15), ("script", .2), ("maps", .6)):
+                pathlib.Path(folder.name, name + ".html").write_bytes(data[:int(share * len(data))])
+            server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(type(
+                "Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *_: 0}),
+                directory=folder.name))
+            threading.Thread(target=server.serve_forever, daemon=True).start()
+            self.addCleanup(lambda: (server.shutdown(), server.server_close()))
+            page.cdp("Network.enable")
+            page.cdp("Network.setCacheDisabled", cacheDisabled=True)
+            page.cdp("Page.addScriptToEvaluateOnNewDocument", source=RECORDER)
+            for link, (rate, trip, slowdown) in [*LINKS.items(), (None, (-1, 0, 1))]:  # then none
+                page.cdp("Network.emulateNetworkConditions", offline=False, latency=trip,
+                         downloadThroughput=rate, uploadThroughput=rate)
+                page.cdp("Emulation.setCPUThrottlingRate", rate=slowdown)
+                if link is None:
+                    break
+                page.open(f"http://127.0.0.1:{server.server_port}/whole.html")
+                lines = page.wait_for(f"kivoLines.some(l => l[1] == {CONTROLS!r}) && kivoLines",
+                                      timeout=60, what=f"the first frame at {link}")
+                times = [0] + [t for t, _ in lines[:[s for _, s in lines].index(CONTROLS) + 1]]
+                shares = [int(s.split()[3][:-1]) for _, s in lines if "%" in s]
+                self.assertTrue(len(shares) > 2 and shares == sorted(shares), lines)
+                print(f"\n{link}: the status line at {times[1] / 1000:.1f} s, then still for "
+                      f"{max(map(lambda a, b: b - a, times[1:], times[2:])) / 1000:.1f} s at most; "
+                      f"first frame at {times[-1] / 1000:.1f} s", end=" ", file=sys.stderr)
+            for cut in ("wasm", "script", "maps"):
+                page.open(f"http://127.0.0.1:{server.server_port}/{cut}.html")
+                page.wait_for(lambda: (s := status(page)) and (s == CONTROLS and status(
+                    page, "output").count("Failed to load texture") == 2 if cut == "maps" else
+                    "incomplete" in s and "reload" in s), what=cut)
 
 
 @unittest.skipUnless("firefox" in ENGINES, "KIVO_WEB_ENGINES leaves Firefox out")
