@@ -98,9 +98,9 @@ def is_body(p):  # the Earth (cyan) or the Moon (yellow), never a colour of the 
 
 
 def earth_from_disc(disc, focal=300 * 3 ** 0.5, eye_to_sun=10, earth_radius=0.4):
-    """The Earth's disc (x, y, pixel) seen from the start, looking at the Sun: its centre's x off the
-    window's middle, its radius in pixels, the Sun's distance to the Earth's Sun-facing point and
-    whether that point is in view."""
+    # The Earth's disc (x, y, pixel) as seen from the start, looking at the Sun: its centre's x off
+    # the window's middle, its radius in pixels, the Sun's distance to the Earth's Sun-facing point
+    # and whether that point is in view.
     xs, ys = [x for x, *_ in disc], [y for _, y, _ in disc]
     offset, radius = (min(xs) + max(xs) + 1) / 2 - 400, (max(ys) - min(ys) + 1) / 2
     cos_off_axis = focal / math.hypot(offset, focal)
