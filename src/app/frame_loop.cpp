@@ -61,8 +61,8 @@ void setCameraMatrices(const ShaderProgram& program, const glm::mat4& projection
 
 void runFrameLoop(GLFWwindow* window, const ShaderProgram& program) {
     // Fixed for the whole run: a resize stretches the picture instead of changing the aspect.
-    const glm::mat4 projection =
-        glm::perspective(glm::radians(60.0f), 800.0f / 600.0f, 0.1f, 100.0f);
+    const glm::mat4 projection = glm::perspective(
+        glm::radians(60.0f), static_cast<float>(WINDOW_WIDTH) / WINDOW_HEIGHT, 0.1f, 100.0f);
 
     while (!glfwWindowShouldClose(window)) {
         // Timing and input.

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/frame_loop.h"
+#include "camera/camera_state.h"
 #include "camera/input_handlers.h"
 #include "platform/platform.h"
 #include "render/shader_program.h"
@@ -16,7 +17,8 @@ int main() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     addPlatformWindowHints();
-    GLFWwindow* window = glfwCreateWindow(800, 600, "Kivo_model", nullptr, nullptr);
+    GLFWwindow* window =
+        glfwCreateWindow(WINDOW_WIDTH, WINDOW_HEIGHT, "Kivo_model", nullptr, nullptr);
     if (window == nullptr) {
         std::cout << "Failed to Create OpenGL Context" << std::endl;
         glfwTerminate();

@@ -29,8 +29,8 @@ CameraState startCamera() {
 // Derived during static initialisation, so the first frame already has a consistent camera.
 CameraState camera = startCamera();
 bool firstCursorEvent = true;
-float lastCursorX = 400.0f;
-float lastCursorY = 300.0f;
+float lastCursorX = WINDOW_WIDTH / 2.0f;
+float lastCursorY = WINDOW_HEIGHT / 2.0f;
 
 void updateCameraVectors(CameraState& c) {
     const float y = glm::radians(c.yaw);

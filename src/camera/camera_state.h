@@ -3,6 +3,11 @@
 
 #include <glm/vec3.hpp>
 
+// The window the camera looks through, as it opens, in screen units. The projection keeps its
+// aspect whatever size the window takes later, and the cursor is taken to start at its centre.
+constexpr int WINDOW_WIDTH = 800;
+constexpr int WINDOW_HEIGHT = 600;
+
 struct CameraState {
     glm::vec3 cameraPos;
     glm::vec3 cameraFront;

@@ -7,12 +7,9 @@
 #include <algorithm>
 #include <emscripten.h>
 
-namespace {
+#include "platform/glsl_es.h"
 
-// GLSL ES takes its version only on the very first line, and needs a default float precision
-// for the fragment stage; highp in both stages, so the uniforms they share agree.
-constexpr const char* ES_HEADER = "#version 300 es\n#line 1\n";
-constexpr const char* ES_PRECISION = "precision highp float;";
+namespace {
 
 // Resolves on the browser's next animation frame, which shows what was drawn before it; then the
 // page hears that a frame was shown.
@@ -50,18 +47,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void movePageCursor(double x, double y) {
         cursorHandler(cursorWindow, x, y);
 }
 
-// The version line is swapped for the precision statement in place, and the ES version goes
-// first with a #line, so the compiler's messages keep the file's line numbers.
 std::string shaderSourceForThisGL(const std::string& source) {
-    std::size_t line = 0;
-    while (line < source.size() && source.compare(line, 8, "#version") != 0) {
-        line = source.find('\n', line);
-        line = line == std::string::npos ? source.size() : line + 1;
-    }
-    if (line == source.size())
-        return source; // no version to swap: the compiler says what is wrong
-    const std::size_t end = std::min(source.find('\n', line), source.size());
-    return ES_HEADER + source.substr(0, line) + ES_PRECISION + source.substr(end);
+    return glslEsSource(source);
 }
 
 void addPlatformWindowHints() {}

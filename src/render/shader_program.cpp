@@ -1,40 +1,16 @@
-// Shader file reading, compiling, linking and the by-name uniform setters.
+// Compiling and linking the program from its two shader files, and the by-name uniform setters.
 #include "render/shader_program.h"
 
-#include <filesystem>
-#include <fstream>
 #include <glad/gl.h>
 #include <glm/gtc/type_ptr.hpp>
+#include <ios>
 #include <iostream>
 #include <string>
 
 #include "platform/platform.h"
+#include "render/shader_file.h"
 
 namespace {
-
-// Our shaders are a few kilobytes; a larger file is taken as unreadable, so that no file (a huge
-// text, or a /proc file whose size says 0) can make the read unbounded.
-constexpr std::size_t MAX_SHADER_BYTES = 1 << 20;
-
-// The whole text of one regular file of at most MAX_SHADER_BYTES. Anything else (missing, not a
-// regular file, larger, or failing to open) throws std::ios_base::failure.
-std::string readShaderFile(const char* path) {
-    // Checked before opening, since opening a FIFO blocks until a writer comes.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        throw std::ios_base::failure("not a regular file");
-    std::ifstream file;
-    file.exceptions(std::ifstream::failbit | std::ifstream::badbit);
-    file.open(path);
-    // At most one byte past the limit, through the stream buffer, to which a short read is no
-    // failure.
-    std::string text(MAX_SHADER_BYTES + 1, '\0');
-    text.resize(static_cast<std::size_t>(file.rdbuf()->sgetn(&text[0], text.size())));
-    if (text.size() > MAX_SHADER_BYTES)
-        throw std::ios_base::failure("larger than a shader file");
-    file.close();
-    return text;
-}
 
 unsigned int compileStage(GLenum type, const std::string& source) {
     const unsigned int shader = glCreateShader(type);

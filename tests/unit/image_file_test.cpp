@@ -1,8 +1,11 @@
-// The image-file check and decode: exact pixels, and broken or oversized BMP files refused.
+// The image-file check and decode: exact pixels; broken, oversized, foreign and irregular files
+// refused.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 #include "render/image_file.h"
 
@@ -59,6 +62,19 @@ TEST(ImageFile, RefusesBrokenAndOversizedFiles) {
     EXPECT_TRUE(decode("core_1bit.bmp", 16, "BM" + le(60, 8) + core1 + std::string(34, 1)).empty());
     EXPECT_TRUE(decode("tall.bmp", 19999).empty());
     EXPECT_TRUE(decode("wide.bmp", 19999).empty());
+}
+
+// Other formats under a .bmp name (each of these once hung or overran a full stb_image), and
+// anything but a regular file, refused without being decoded or waited on.
+TEST(ImageFile, RefusesOtherFormatsAndFilesThatAreNotRegular) {
+    for (const auto& entry : std::filesystem::directory_iterator(KIVO_HOSTILE_IMAGES))
+        EXPECT_TRUE(decode(entry.path().string(), 16384).empty()) << entry.path();
+    const std::string fifo = ::testing::TempDir() + "fifo.bmp";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(decode(fifo, 16).empty());
+    EXPECT_TRUE(decode(::testing::TempDir(), 16).empty());
+    EXPECT_TRUE(decode("missing.bmp", 16).empty());
 }
 
 } // namespace
