@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "render/image_file.h"
@@ -38,6 +39,12 @@ std::string decode(std::string path, int maxSide, const std::string& bytes = "")
     return out;
 }
 
+long peakKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 TEST(ImageFile, DecodesOddWidthTopRowFirstEitherRowOrder) {
     // 3 x 2: bottom row blue, green, red; top row grey levels; rows padded to 12 bytes.
     const std::string bottom("\xff\0\0\0\xff\0\0\0\xff\0\0\0", 12);
@@ -57,7 +64,10 @@ TEST(ImageFile, RefusesBrokenAndOversizedFiles) {
     ASSERT_EQ(decode("wide.bmp", 20000, wide).size(), 8 + 3 * 20000 * 2u);
     EXPECT_TRUE(decode("cut_header.bmp", 16, good.substr(0, 30)).empty());
     EXPECT_TRUE(decode("cut_pixels.bmp", 16, good.substr(0, good.size() - 1)).empty());
+    // A header that claims 768 MiB of pixels and holds none is refused before any is allocated.
+    const long before = peakKb();
     EXPECT_TRUE(decode("claims_more.bmp", 16384, bmp(16384, 16384, "")).empty());
+    EXPECT_LT(peakKb() - before, 64 << 10);
     const std::string core1 = le(32, 4) + le(12, 4) + le(13, 2) + le(7, 2) + le(1, 2) + le(1, 2);
     EXPECT_TRUE(decode("core_1bit.bmp", 16, "BM" + le(60, 8) + core1 + std::string(34, 1)).empty());
     EXPECT_TRUE(decode("tall.bmp", 19999).empty());
