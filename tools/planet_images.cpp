@@ -29,7 +29,8 @@ constexpr double PI = 3.14159265358979323846;
 // measures it). At the start view one pixel spans about 0.02 rad of the Sun's surface at the
 // disc's centre, from twice as far 0.04 rad; the Moon seen from 9 units, 0.09 rad. So noise stops
 // at about 0.05 rad, the Sun's granulation cells are about 0.09 rad wide (5 pixels at the start
-// view), spot edges are soft over a pixel, and the Moon keeps craters of 0.035 rad radius and up.
+// view), spot edges are soft over a pixel, and the Moon keeps craters of 0.035 rad radius and up,
+// with a gentler relief shading and highland grain, as it turns fast enough to show any contrast.
 constexpr double SUN_CELLS = 11.0;        // granulation cells per radian
 constexpr double SUN_MOTTLE = 14.0;       // the finest noise on the granules
 constexpr double MOON_MIN_CRATER = 0.035; // radius in radians; smaller ones drawn, then skipped
@@ -195,7 +196,7 @@ Image makeMoon() {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             dvec3 d = pixelDir(x, y);
-            double a = 0.60 + 0.12 * fbm(d * 4.0, 4, 71) + 0.05 * fbm(d * 12.0, 1, 72);
+            double a = 0.60 + 0.12 * fbm(d * 4.0, 4, 71) + 0.03 * fbm(d * 12.0, 1, 72);
             alb[size_t(y) * W + x] = mix(a, 0.34 + 0.08 * fbm(d * 7.0, 3, 73), mare(d));
         }
     Rng rng{0x300};
@@ -253,7 +254,7 @@ Image makeMoon() {
             int xe = (x + 1) % W, xw = (x + W - 1) % W;
             double ge = (hgt[size_t(y) * W + xe] - hgt[size_t(y) * W + xw]) / (2.0 * dxs * cl);
             double gn = (hgt[size_t(yn) * W + x] - hgt[size_t(ys) * W + x]) / ((ys - yn) * dys);
-            double shade = glm::clamp(1.0 + 2.5 * (ge * lx + gn * ly), 0.3, 1.7);
+            double shade = glm::clamp(1.0 + 1.8 * (ge * lx + gn * ly), 0.3, 1.7);
             double v = alb[size_t(y) * W + x] * shade;
             img[size_t(y) * W + x] = toPixel(dvec3(1.0, 0.98, 0.94) * v);
         }
