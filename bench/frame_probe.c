@@ -6,7 +6,7 @@
 //   KIVO_READBACK=path,frames,size  the centred size x size RGBA square of the first `frames`
 //                                 frames, read before each swap, appended to `path`;
 //   KIVO_VIEW_FROM=body,distance  "view" and "viewPos" replaced by a camera `distance` units on +z
-//                                 of the body's centre (sun or moon), looking along -z;
+//                                 of the body's centre (earth, sun or moon), looking along -z;
 //   KIVO_TRILINEAR=1              a GL_LINEAR minification filter asked for is made trilinear.
 // The GL entry points come wrapped through glfwGetProcAddress, the program's loader.
 #define _GNU_SOURCE
@@ -25,9 +25,10 @@ static FILE* out;
 static double clock_start, clock_step = -1; // step < 0: GLFW's own clock
 static FILE* readback;
 static int readback_frames, readback_size;
-static int view_body = -1; // 0 the Sun, 1 the Moon
+static int view_body = -1; // in the order of BODY_NAMES
 static float view_distance;
 static int trilinear;
+static const char* const BODY_NAMES[] = {"earth", "sun", "moon"}; // the program's draw order
 static long frames;
 
 static uint64_t clock_ns(clockid_t clock) {
@@ -66,12 +67,13 @@ __attribute__((constructor)) static void probe_start(void) {
             fail("cannot write", file);
     }
     if ((v = getenv("KIVO_VIEW_FROM")) != NULL) {
-        char body[8];
-        if (sscanf(v, "%7[a-z],%f", body, &view_distance) != 2 ||
-            (view_body = strcmp(body, "sun") == 0    ? 0
-                         : strcmp(body, "moon") == 0 ? 1
-                                                     : -1) < 0)
-            fail("KIVO_VIEW_FROM is not sun|moon,distance", v);
+        char body[8] = "";
+        int parsed = sscanf(v, "%7[a-z],%f", body, &view_distance) == 2;
+        for (int k = 0; k < 3; ++k)
+            if (strcmp(body, BODY_NAMES[k]) == 0)
+                view_body = k;
+        if (!parsed || view_body < 0)
+            fail("KIVO_VIEW_FROM is not earth|sun|moon,distance", v);
     }
     trilinear = getenv("KIVO_TRILINEAR") != NULL;
 }

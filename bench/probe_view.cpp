@@ -11,7 +11,8 @@
 
 void probe_view_from(int body, float distance, double clock, float view[16], float eye[3]) {
     const BodyModels models = bodyModelsAt(sceneTime(clock));
-    const glm::vec3 centre((body == 0 ? models.sun : models.moon)[3]);
+    const glm::mat4& model = body == 0 ? models.earth : body == 1 ? models.sun : models.moon;
+    const glm::vec3 centre(model[3]);
     const glm::vec3 from = centre + glm::vec3(0.0f, 0.0f, distance);
     std::memcpy(view, glm::value_ptr(glm::lookAt(from, centre, glm::vec3(0.0f, 1.0f, 0.0f))),
                 16 * sizeof(float));

@@ -6,7 +6,7 @@ extern "C" {
 #endif
 
 // The view matrix (column-major) and eye of a camera `distance` units on +z of the centre of
-// `body` (0 the Sun, 1 the Moon) at GLFW clock reading `clock`, looking along -z with +y up.
+// `body` (0 the Earth, 1 the Sun, 2 the Moon) at GLFW clock reading `clock`, looking along -z with +y up.
 void probe_view_from(int body, float distance, double clock, float view[16], float eye[3]);
 
 #ifdef __cplusplus
