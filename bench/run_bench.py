@@ -238,7 +238,8 @@ def main():
         "The probe places the camera for the far Sun and the Moon (KIVO_VIEW_FROM: \"view\" and "
         "\"viewPos\" replaced, looking along -z), and for the reference run only hands the program "
         "a glTexParameteri that makes its GL_LINEAR minification trilinear "
-        "(GL_LINEAR_MIPMAP_LINEAR). The figures are measured, not judged; ratio is the program's over the reference's.",
+        "(GL_LINEAR_MIPMAP_LINEAR). The figures are measured, not judged; ratio is the "
+        "program's over the reference's.",
     ]
     picture_section = ["", "Flicker and detail of the Sun and the Moon:", "", *pictures, "",
                        *[f"- {note}" for note in picture_notes]]
