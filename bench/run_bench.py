@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 # `make bench`: frame rate, start-up time and peak memory of the viewer against its floor, the same
 # binary with textured, unlit shaders, and against a bare clear-and-swap window, on a private Xvfb,
-# measured from outside (LD_PRELOAD frame probe, wait4's peak RSS).
+# measured from outside (LD_PRELOAD frame probe, wait4's peak RSS); then how much the Sun and the
+# Moon flicker as they turn, and how much detail they show, against trilinear mipmaps.
 import argparse, array, datetime, math, os, platform, re, statistics, subprocess, sys, tempfile
 import time, types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tools"))
-from xsession import Viewer, XSession, XSessionError, copy_run_dir  # noqa: E402
+from xsession import Viewer, XSession, XSessionError, copy_run_dir, wait_until  # noqa: E402
+import frame_stats  # noqa: E402
 
 # The floor's shaders: the same vertex inputs, matrices and texture as the viewer's, no light.
 FLOOR_SHADERS = {
@@ -58,6 +60,16 @@ MEASURES = [
 ]
 PROGRAMS = ("viewer", "floor", "bare window")
 
+# The picture measures: (scene, the probe's camera or None for the program's start view, the
+# body's radius and its distance from the camera). Each scene is drawn twice: as the program
+# draws it, and with trilinear mipmaps (the probe's KIVO_TRILINEAR), the reference.
+PICTURE_SCENES = [
+    ("Sun, start view", None, 1.0, 10.0),
+    ("Sun, twice as far (camera at z = 20)", "sun,20", 1.0, 20.0),
+    ("Moon, camera following it 9 units away", "moon,9", 0.2, 9.0),
+]
+PICTURE_FRAMES, PICTURE_START, PICTURE_STEP = 60, 0.2, 1 / 60
+
 
 def measure(session, binary, run_dir, build_dir, log, args, env):
     """One run from `run_dir`: launch, a fixed measuring time, Escape; then the statistics of its
@@ -97,6 +109,49 @@ def measure(session, binary, run_dir, build_dir, log, args, env):
         cpu_ms=ns[0] / 1e6, rss_mb=viewer.max_rss_kb / 1024,  # never below this script's (vfork)
         median_ms=statistics.median(gaps) * 1e3, p99_ms=gaps[math.ceil(0.99 * len(gaps)) - 1] * 1e3,
         all_frames=window is stamps, stdout=viewer.stdout())
+
+
+def picture_measures(session, build_dir, scratch, scene, reference, run):
+    """Flicker and detail of one scene's disc over PICTURE_FRAMES frames of a fixed clock."""
+    name, view_from, radius, distance = scene
+    radius_px = frame_stats.disc_radius_px(radius, distance)
+    size = 2 * math.ceil(radius_px) + 4
+    dump = os.path.join(scratch, f"frames-{run}")
+    env = {"LD_PRELOAD": os.path.join(build_dir, "bench", "frame_probe.so"),
+           "KIVO_FIXED_CLOCK": f"{PICTURE_START!r},{PICTURE_STEP!r}",
+           "KIVO_READBACK": f"{dump},{PICTURE_FRAMES},{size}"}
+    env.update({"KIVO_VIEW_FROM": view_from} if view_from else {})
+    env.update({"KIVO_TRILINEAR": "1"} if reference else {})
+    viewer = Viewer(session, build_dir, env=env, stdout_path=dump + ".out")
+    frame_bytes = 4 * size * size
+    try:
+        def done():
+            if not viewer.running():
+                raise XSessionError(f"{name}: viewer exited early: {viewer.stderr()[-2000:]}")
+            return os.path.exists(dump) and os.path.getsize(dump) == PICTURE_FRAMES * frame_bytes
+        wait_until(done, 120, interval=0.1, what=f"{PICTURE_FRAMES} frames of {name}")
+    finally:
+        viewer.stop()
+    with open(dump, "rb") as f:
+        data = f.read()
+    frames = [data[k:k + frame_bytes] for k in range(0, len(data), frame_bytes)]
+    indices = frame_stats.disc_indices(size, radius_px)
+    # The disc must be where the projection puts it: no sky inside the measured part.
+    if any(frames[0][i:i + 3] == b"\0\0\0" for i in indices[::3]):
+        raise XSessionError(f"{name}: black pixels inside the disc's measured part")
+    return (frame_stats.flicker(frames, indices), frame_stats.detail(frames, size, indices))
+
+
+def picture_table(session, build_dir, scratch):
+    rows = ["| scene | flicker / detail | with trilinear mipmaps | ratio |", "| --- " * 4 + "|"]
+    print(*rows, sep="\n")
+    for k, scene in enumerate(PICTURE_SCENES):
+        own, ref = (picture_measures(session, build_dir, scratch, scene, ref, 2 * k + ref)
+                    for ref in (False, True))
+        rows.append(f"| {scene[0]} | {own[0]:.2f} / {own[1]:.2f} | {ref[0]:.2f} / {ref[1]:.2f} | "
+                    f"{own[0] / ref[0]:.2f} / {own[1] / ref[1]:.2f} |")
+        print(rows[-1], flush=True)
+    return rows
 
 
 def number(x):
@@ -141,6 +196,7 @@ def main():
                 print(f"round {i + 1}/{args.runs}: " + ", ".join(
                     f"{label} {r.fps:.1f} fps" for label, r in zip(PROGRAMS, rounds[-1])),
                     flush=True)
+            pictures = picture_table(x, build_dir, scratch)
         except XSessionError as error:
             sys.exit(f"bench: FAILED: {error}")
 
@@ -172,7 +228,22 @@ def main():
         % (*load_before, *os.getloadavg()),
         f"GL renderer: {renderer.group(1) if renderer else 'unknown'}.",
     ]
-    print("\n".join(["", *table, ""] + [f"- {note}" for note in notes]))
+    picture_notes = [
+        f"Flicker and detail: {PICTURE_FRAMES} frames of each scene with the clock held to steps "
+        f"of 1/60 s from t = {PICTURE_START:g} s (the probe's glfwGetTime), read back before each "
+        "swap. Flicker is the mean absolute change of a pixel from one frame to the next, detail "
+        "the mean absolute difference of a pixel from the mean of its 3 x 3 neighbourhood; both "
+        f"in 8-bit levels over red, green and blue, inside {frame_stats.INSIDE:g} of the disc's "
+        "radius (bench/frame_stats.py).",
+        "The probe places the camera for the far Sun and the Moon (KIVO_VIEW_FROM: \"view\" and "
+        "\"viewPos\" replaced, looking along -z), and for the reference run only hands the program "
+        "a glTexParameteri that makes its GL_LINEAR minification trilinear "
+        "(GL_LINEAR_MIPMAP_LINEAR). The figures are measured, not judged; ratio is the "
+        "program's over the reference's.",
+    ]
+    picture_section = ["", "Flicker and detail of the Sun and the Moon:", "", *pictures, "",
+                       *[f"- {note}" for note in picture_notes]]
+    print("\n".join(["", *table, ""] + [f"- {note}" for note in notes] + picture_section))
     if results:
         with open("/proc/cpuinfo") as f:
             cpu = re.search(r"^model name\s*:\s*(.*)$", f.read(), re.M)
@@ -183,6 +254,7 @@ def main():
             f"- Date: {datetime.datetime.now().astimezone():%Y-%m-%d %H:%M %Z}",
             f"- CPU: {cpu.group(1) if cpu else 'unknown'} ({os.cpu_count()} logical CPUs)",
             f"- Kernel: {platform.release()}", "", *table, "", *[f"- {note}" for note in notes],
+            *picture_section,
             "", "Each run:", "",
             "| round | program | FPS | start-up ms | start-up CPU ms | peak RSS MB | frame median"
             " ms | frame p99 ms |", "| --- " * 8 + "|"]

@@ -24,6 +24,16 @@ namespace {
 using glm::dvec3, glm::mix, glm::smoothstep;
 constexpr int W = 1024, H = 512;
 constexpr double PI = 3.14159265358979323846;
+// The maps carry no detail finer than the screen shows at the usual distances: the viewer samples
+// them with GL_LINEAR at level 0, so finer texels only sparkle as the bodies turn (`make bench`
+// measures it). At the start view one pixel spans about 0.02 rad of the Sun's surface at the
+// disc's centre, from twice as far 0.04 rad; the Moon seen from 9 units, 0.09 rad. So noise stops
+// at about 0.05 rad, the Sun's granulation cells are about 0.09 rad wide (5 pixels at the start
+// view), spot edges are soft over a pixel, and the Moon keeps craters of 0.035 rad radius and up,
+// with a gentler relief shading and highland grain, as it turns fast enough to show any contrast.
+constexpr double SUN_CELLS = 11.0;        // granulation cells per radian
+constexpr double SUN_MOTTLE = 14.0;       // the finest noise on the granules
+constexpr double MOON_MIN_CRATER = 0.035; // radius in radians; smaller ones drawn, then skipped
 
 uint64_t mix64(uint64_t z) {
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -114,8 +124,8 @@ Image makeSun() {
         double lon = rng.range(0.0, 2.0 * PI);
         int n = 1 + int(rng.uniform() * 4.0);
         for (int i = 0; i < n; ++i) {
-            double la = lat + rng.range(-0.03, 0.03), lo = lon + i * rng.range(0.04, 0.08);
-            double r = (i == 0 ? rng.range(0.016, 0.032) : rng.range(0.007, 0.018));
+            double la = lat + rng.range(-0.04, 0.04), lo = lon + i * rng.range(0.07, 0.12);
+            double r = (i == 0 ? rng.range(0.030, 0.048) : rng.range(0.018, 0.030));
             spots.push_back(
                 {{std::cos(la) * std::cos(lo), std::sin(la), std::cos(la) * std::sin(lo)}, r});
         }
@@ -125,22 +135,22 @@ Image makeSun() {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             dvec3 d = pixelDir(x, y);
-            dvec3 warp{fbm(d * 6.0, 3, 11), fbm(d * 6.0, 3, 12), fbm(d * 6.0, 3, 13)};
-            double g = smoothstep(0.0, 0.6, cellEdge(d * 45.0 + warp * 1.2, 21));
-            g = 0.55 * g + 0.125 * fbm(d * 90.0, 2, 31) + 0.1 * fbm(d * 12.0, 3, 32) + 0.225;
+            dvec3 warp{fbm(d * 4.0, 2, 11), fbm(d * 4.0, 2, 12), fbm(d * 4.0, 2, 13)};
+            double g = smoothstep(0.0, 1.0, cellEdge(d * SUN_CELLS + warp * 0.8, 21));
+            g = 0.55 * g + 0.125 * fbm(d * SUN_MOTTLE, 1, 31) + 0.1 * fbm(d * 8.0, 2, 32) + 0.32;
             dvec3 col = g < 0.6 ? mix(lane, cell, g / 0.6) : mix(cell, hot, (g - 0.6) / 0.4);
-            col *= 0.93 + 0.09 * fbm(d * 3.0, 4, 41);
+            col *= 0.93 + 0.09 * fbm(d * 3.0, 3, 41);
             dvec3 f(1.0);
             for (const Spot& s : spots) {
                 double a = glm::angle(d, s.c);
                 if (a > 6.0 * s.r)
                     continue;
-                double t = a / (s.r * (1.0 + 0.25 * noise(d * (2.0 / s.r), 51)));
+                double t = a / (s.r * (1.0 + 0.2 * noise(d * 25.0, 51)));
                 // Faculae: a patchy brighter ring around the spot.
                 double ring = 1.0 - smoothstep(2.5, 6.0, a / s.r);
-                f *= 1.0 + 0.10 * ring * (0.5 + 0.5 * noise(d * 120.0, 52));
-                double pen = 1.0 - smoothstep(2.0, 2.5, t), umb = 1.0 - smoothstep(0.8, 1.05, t);
-                dvec3 penF = dvec3(0.68, 0.50, 0.36) * (0.9 + 0.15 * noise(d * (9.0 / s.r), 53));
+                f *= 1.0 + 0.10 * ring * (0.5 + 0.5 * noise(d * 20.0, 52));
+                double pen = 1.0 - smoothstep(1.8, 2.6, t), umb = 1.0 - smoothstep(0.7, 1.2, t);
+                dvec3 penF = dvec3(0.68, 0.50, 0.36) * (0.9 + 0.15 * noise(d * 25.0, 53));
                 f = mix(mix(f, penF, pen), dvec3(0.30, 0.16, 0.08), umb);
             }
             img[size_t(y) * W + x] = toPixel(col * f);
@@ -174,8 +184,8 @@ const std::vector<Basin>& basins() {
 // Mare coverage in [0, 1]: round basins plus irregular lowland patches.
 double mare(dvec3 d) {
     dvec3 warp{fbm(d * 2.0, 3, 61), fbm(d * 2.0, 3, 62), fbm(d * 2.0, 3, 63)};
-    double n = fbm(d * 1.4 + warp * 0.5, 5, 64) + 0.22 * glm::dot(d, kNearSide) - 0.08;
-    double edge = 0.10 * fbm(d * 5.0 + warp, 4, 65);
+    double n = fbm(d * 1.4 + warp * 0.5, 4, 64) + 0.22 * glm::dot(d, kNearSide) - 0.08;
+    double edge = 0.10 * fbm(d * 5.0 + warp, 2, 65);
     for (const Basin& b : basins())
         n = std::max(n, 0.30 - 0.20 * glm::angle(d, b.c) / b.r + edge);
     return smoothstep(0.08, 0.20, n);
@@ -186,8 +196,8 @@ Image makeMoon() {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             dvec3 d = pixelDir(x, y);
-            double a = 0.60 + 0.12 * fbm(d * 4.0, 6, 71) + 0.05 * fbm(d * 30.0, 3, 72);
-            alb[size_t(y) * W + x] = mix(a, 0.34 + 0.08 * fbm(d * 7.0, 5, 73), mare(d));
+            double a = 0.60 + 0.12 * fbm(d * 4.0, 4, 71) + 0.03 * fbm(d * 12.0, 1, 72);
+            alb[size_t(y) * W + x] = mix(a, 0.34 + 0.08 * fbm(d * 7.0, 3, 73), mare(d));
         }
     Rng rng{0x300};
     for (int i = 0; i < 6000; ++i) {
@@ -195,8 +205,9 @@ Image makeMoon() {
         double r = std::min(0.20, 0.006 * std::pow(1.0 - rng.uniform(), -1.0 / 2.6));
         double fresh = std::pow(rng.uniform(), 4.0);
         double skip = rng.uniform();
-        if (r < 0.04 && skip < 0.75 * mare(c))
-            continue; // mare floors are younger
+        // Too small to show; or on a mare, whose floor is younger than most small craters.
+        if (r < MOON_MIN_CRATER || (r < 0.04 && skip < 0.75 * mare(c)))
+            continue;
         double ext = 2.0 * r, depth = (0.5 + 0.5 * fresh) * 0.3 * r / (1.0 + r / 0.05);
         double flat = r > 0.05 ? 0.6 : 1.0;
         double latc = std::asin(c.y), lonc = std::atan2(c.z, c.x);
@@ -243,8 +254,8 @@ Image makeMoon() {
             int xe = (x + 1) % W, xw = (x + W - 1) % W;
             double ge = (hgt[size_t(y) * W + xe] - hgt[size_t(y) * W + xw]) / (2.0 * dxs * cl);
             double gn = (hgt[size_t(yn) * W + x] - hgt[size_t(ys) * W + x]) / ((ys - yn) * dys);
-            double shade = glm::clamp(1.0 + 2.5 * (ge * lx + gn * ly), 0.3, 1.7);
-            double v = alb[size_t(y) * W + x] * shade + 0.025 * noise(pixelDir(x, y) * 300.0, 81);
+            double shade = glm::clamp(1.0 + 1.8 * (ge * lx + gn * ly), 0.3, 1.7);
+            double v = alb[size_t(y) * W + x] * shade;
             img[size_t(y) * W + x] = toPixel(dvec3(1.0, 0.98, 0.94) * v);
         }
     }
