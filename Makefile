@@ -16,7 +16,8 @@ FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images \
-	fresh-check clean windows test-windows web test-web web-screenshot web-screenshot-phone
+	fresh-check clean windows test-windows web test-web web-screenshot web-screenshot-phone \
+	package check-package
 
 all: build
 
@@ -78,6 +79,23 @@ check-images: deps
 	cmp res/sun.bmp $(BUILD_DIR)/images/sun.bmp && cmp res/moon.bmp $(BUILD_DIR)/images/moon.bmp
 	test -s $(BUILD_DIR)/images/earth.bmp
 
+# The Debian package, build-package/kivo-model_<version>_<arch>.deb, built by debhelper from a copy
+# of the tree (the build writes its results beside the source); check-package runs lintian on it
+# and the desktop entry's and the metainfo's validators on what it installs.
+PKG_DIR := build-package
+PKG_ROOT := $(PKG_DIR)/kivo-model/debian/kivo-model
+package:
+	@tools/install-deps --extra="debhelper dpkg-dev librsvg2-bin"
+	rm -rf $(PKG_DIR) && mkdir -p $(PKG_DIR)/kivo-model
+	tar -c --exclude-vcs --exclude='./build*' --exclude=__pycache__ . | tar -x -C $(PKG_DIR)/kivo-model
+	cd $(PKG_DIR)/kivo-model && dpkg-buildpackage -b -us -uc -j$(JOBS)
+
+check-package: package
+	@tools/install-deps --extra="lintian desktop-file-utils appstream"
+	lintian --fail-on error,warning $(PKG_DIR)/kivo-model_*.changes
+	desktop-file-validate $(PKG_ROOT)/usr/share/applications/*.desktop
+	appstreamcli validate --no-net $(PKG_ROOT)/usr/share/metainfo/*.xml
+
 # Cross-built with the MinGW toolchain file against the static GLFW that tools/windows-deps puts
 # into build-windows; the build packs the zip as well.
 WIN_DIR := $(CURDIR)/build-windows
@@ -134,4 +152,4 @@ fresh-check:
 	tests/fresh/fresh-check $(RELEASE)
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-windows build-web build-web-trixie
+	rm -rf build build-sanitize build-fuzz build-windows build-web build-web-trixie build-package
