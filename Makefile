@@ -3,7 +3,8 @@
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
 # `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
 # `make windows` cross-builds kivo_model.exe and its zip into build-windows; `make test-windows`
-# tests it under Wine.
+# checks its resources and tests it under Wine. `make package` builds the Debian package into
+# build-package, `make check-package` also checks it with lintian and the validators.
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
 CMAKE_FLAGS += -DKIVO_SANITIZE=ON
@@ -100,7 +101,7 @@ check-package: package
 # into build-windows; the build packs the zip as well.
 WIN_DIR := $(CURDIR)/build-windows
 windows:
-	@tools/install-deps --extra="g++-mingw-w64-x86-64-posix dpkg-dev"
+	@tools/install-deps --extra="g++-mingw-w64-x86-64-posix dpkg-dev librsvg2-bin icoutils"
 	JOBS=$(JOBS) tools/windows-deps $(WIN_DIR)
 	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	-DBUILD_TESTING=OFF -Dglfw3_DIR=$(WIN_DIR)/glfw/lib/cmake/glfw3
@@ -112,7 +113,7 @@ windows:
 WINE_ENV := WINEPREFIX=$(WIN_DIR)/wine-prefix WINEDEBUG=-all \
 	WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
 test-windows: windows
-	@tools/install-deps --extra="wine wine64 xdotool imagemagick python3-pil"
+	@tools/install-deps --extra="wine wine64 xdotool imagemagick python3-pil icoutils"
 	env -u DISPLAY $(WINE_ENV) wineboot --init && $(WINE_ENV) wineserver -k
 	cd tests/e2e && $(WINE_ENV) KIVO_BUILD_DIR=$(WIN_DIR) PYTHONPATH=../windows \
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v test_wine \
