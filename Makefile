@@ -90,7 +90,7 @@ PKG_ROOT := $(PKG_DIR)/kivo-model/debian/kivo-model
 APPSTREAM_FLAGS = $(shell dpkg --compare-versions "$$(dpkg-query -W -f='$${Version}' appstream \
 	2>/dev/null)" ge 1.0 && echo --override=url-homepage-missing=info)
 package:
-	@tools/install-deps --extra="debhelper dpkg-dev librsvg2-bin"
+	@tools/install-deps --extra="build-essential debhelper dpkg-dev librsvg2-bin"
 	rm -rf $(PKG_DIR) && mkdir -p $(PKG_DIR)/kivo-model
 	tar -c --exclude-vcs --exclude='./build*' --exclude=__pycache__ . | tar -x -C $(PKG_DIR)/kivo-model
 	cd $(PKG_DIR)/kivo-model && dpkg-buildpackage -b -us -uc -j$(JOBS)
