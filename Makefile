@@ -85,10 +85,6 @@ check-images: deps
 # and the desktop entry's and the metainfo's validators on what it installs.
 PKG_DIR := build-package
 PKG_ROOT := $(PKG_DIR)/kivo-model/debian/kivo-model
-# The project has no web home to link to. AppStream 1.0 (Debian 13) warns of the missing link and
-# lets a component that has none lower it to a note; 0.16 (Debian 12) has no such check.
-APPSTREAM_FLAGS = $(shell dpkg --compare-versions "$$(dpkg-query -W -f='$${Version}' appstream \
-	2>/dev/null)" ge 1.0 && echo --override=url-homepage-missing=info)
 package:
 	@tools/install-deps --extra="build-essential debhelper dpkg-dev librsvg2-bin"
 	rm -rf $(PKG_DIR) && mkdir -p $(PKG_DIR)/kivo-model
@@ -99,7 +95,7 @@ check-package: package
 	@tools/install-deps --extra="lintian desktop-file-utils appstream"
 	lintian --fail-on error,warning $(PKG_DIR)/kivo-model_*.changes
 	desktop-file-validate $(PKG_ROOT)/usr/share/applications/*.desktop
-	appstreamcli validate --no-net $(APPSTREAM_FLAGS) $(PKG_ROOT)/usr/share/metainfo/*.xml
+	appstreamcli validate --no-net $(PKG_ROOT)/usr/share/metainfo/*.xml
 
 # Cross-built with the MinGW toolchain file against the static GLFW that tools/windows-deps puts
 # into build-windows; the build packs the zip as well.
