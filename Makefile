@@ -3,7 +3,8 @@
 # SANITIZE=1 builds into build-sanitize with AddressSanitizer and UBSan and tests that build.
 # `make fuzz` fuzzes the image decoder for FUZZ_SECONDS under libFuzzer, ASan and UBSan (build-fuzz).
 # `make windows` cross-builds kivo_model.exe and its zip into build-windows; `make test-windows`
-# tests it under Wine.
+# checks its resources and tests it under Wine. `make package` builds the Debian package into
+# build-package, `make check-package` also checks it with lintian and the validators.
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
 CMAKE_FLAGS += -DKIVO_SANITIZE=ON
@@ -16,7 +17,8 @@ FUZZ_SECONDS ?= 300
 FUZZ_DIR := build-fuzz
 
 .PHONY: all build deps test-deps run screenshot test bench soak fuzz images check-images \
-	fresh-check clean windows test-windows web test-web web-screenshot web-screenshot-phone
+	fresh-check clean windows test-windows web test-web web-screenshot web-screenshot-phone \
+	package check-package
 
 all: build
 
@@ -78,11 +80,28 @@ check-images: deps
 	cmp res/sun.bmp $(BUILD_DIR)/images/sun.bmp && cmp res/moon.bmp $(BUILD_DIR)/images/moon.bmp
 	test -s $(BUILD_DIR)/images/earth.bmp
 
+# The Debian package, build-package/kivo-model_<version>_<arch>.deb, built by debhelper from a copy
+# of the tree (the build writes its results beside the source); check-package runs lintian on it
+# and the desktop entry's and the metainfo's validators on what it installs.
+PKG_DIR := build-package
+PKG_ROOT := $(PKG_DIR)/kivo-model/debian/kivo-model
+package:
+	@tools/install-deps --extra="build-essential debhelper dpkg-dev librsvg2-bin"
+	rm -rf $(PKG_DIR) && mkdir -p $(PKG_DIR)/kivo-model
+	tar -c --exclude-vcs --exclude='./build*' --exclude=__pycache__ . | tar -x -C $(PKG_DIR)/kivo-model
+	cd $(PKG_DIR)/kivo-model && dpkg-buildpackage -b -us -uc -j$(JOBS)
+
+check-package: package
+	@tools/install-deps --extra="lintian desktop-file-utils appstream"
+	lintian --fail-on error,warning $(PKG_DIR)/kivo-model_*.changes
+	desktop-file-validate $(PKG_ROOT)/usr/share/applications/*.desktop
+	appstreamcli validate --no-net $(PKG_ROOT)/usr/share/metainfo/*.xml
+
 # Cross-built with the MinGW toolchain file against the static GLFW that tools/windows-deps puts
 # into build-windows; the build packs the zip as well.
 WIN_DIR := $(CURDIR)/build-windows
 windows:
-	@tools/install-deps --extra="g++-mingw-w64-x86-64-posix dpkg-dev"
+	@tools/install-deps --extra="g++-mingw-w64-x86-64-posix dpkg-dev librsvg2-bin icoutils"
 	JOBS=$(JOBS) tools/windows-deps $(WIN_DIR)
 	cmake -S . -B $(WIN_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	-DBUILD_TESTING=OFF -Dglfw3_DIR=$(WIN_DIR)/glfw/lib/cmake/glfw3
@@ -94,7 +113,7 @@ windows:
 WINE_ENV := WINEPREFIX=$(WIN_DIR)/wine-prefix WINEDEBUG=-all \
 	WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
 test-windows: windows
-	@tools/install-deps --extra="wine wine64 xdotool imagemagick python3-pil"
+	@tools/install-deps --extra="wine wine64 xdotool imagemagick python3-pil icoutils"
 	env -u DISPLAY $(WINE_ENV) wineboot --init && $(WINE_ENV) wineserver -k
 	cd tests/e2e && $(WINE_ENV) KIVO_BUILD_DIR=$(WIN_DIR) PYTHONPATH=../windows \
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v test_wine \
@@ -134,4 +153,4 @@ fresh-check:
 	tests/fresh/fresh-check $(RELEASE)
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-windows build-web build-web-trixie
+	rm -rf build build-sanitize build-fuzz build-windows build-web build-web-trixie build-package
