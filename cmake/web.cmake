@@ -42,7 +42,7 @@ add_link_options(-sALLOW_MEMORY_GROWTH=1 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0
 # and learns its exit status when the call's promise settles; it writes the maps through FS and
 # reports the cursor through movePageCursor (web_platform.cpp).
 add_link_options(-sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sINVOKE_RUN=0
-                 -sEXPORTED_FUNCTIONS=_main,_movePageCursor -sEXPORTED_RUNTIME_METHODS=ccall,FS)
+                 -sEXPORTED_FUNCTIONS=_main,_movePageCursor -sEXPORTED_RUNTIME_METHODS=ccall,FS,stringToUTF8)
 
 # Once CMakeLists.txt has made kivo_model: linked as program.js, relinked when an embedded file
 # changes, and made into index.html whenever it, the shell or a map changes.

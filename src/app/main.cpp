@@ -6,6 +6,7 @@
 #include "app/frame_loop.h"
 #include "camera/input_handlers.h"
 #include "platform/platform.h"
+#include "render/planet_textures.h"
 #include "render/shader_program.h"
 #include "render/sphere_mesh.h"
 
@@ -32,8 +33,9 @@ int main() {
     initSceneResources();
     glfwSetFramebufferSizeCallback(window, onFramebufferResize);
     glfwSetKeyCallback(window, onKey);
-    glfwSetCursorPosCallback(window, onCursorMove);
+    setCursorHandler(window, onCursorMove);
     glfwSetScrollCallback(window, onScroll);
+    setLateFileHandler(reloadPlanetTexture);
     ShaderProgram program("sphere.vs", "sphere.fs");
     program.activate();
     program.setUniformInt("texture1", 0);

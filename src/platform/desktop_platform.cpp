@@ -27,6 +27,12 @@ void presentFrame(GLFWwindow* window) {
     glfwSwapBuffers(window);
 }
 
+void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
+    glfwSetCursorPosCallback(window, handler);
+}
+
+void setLateFileHandler(void (*)(const char*)) {}
+
 // Standard streams made safe before main starts up, on POSIX systems.
 #ifndef _WIN32
 #include <cerrno>

@@ -1,6 +1,6 @@
 // The browser's side of the platform layer: WebGL2 (OpenGL ES 3.0 and GLSL ES 3.00) in place of
 // OpenGL 3.3 core, a frame loop that hands control back to the browser after every frame, and the
-// window as the page shows it: its size and its cursor.
+// window as the page shows it: its size and its cursor; and the maps that arrive after start-up.
 #include "platform/platform.h"
 
 #include <GLFW/glfw3.h>
@@ -23,13 +23,19 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (), {
 });
 
 // The drawing buffer the page asks for (axis 0 its width, 1 its height): the canvas's shown size
-// in device pixels.
+// in device pixels; and the screen's size in CSS pixels.
 EM_JS(int, pageBufferSide, (int axis), { return Module.drawingBufferSize()[axis]; });
+EM_JS(int, screenSide, (int axis), { return axis ? screen.height : screen.width; });
 
 // A new shown size is a resized window: GLFW sizes the canvas's drawing buffer to it and calls
-// the program's framebuffer-size handler, which sets the viewport.
+// the program's framebuffer-size handler, which sets the viewport. Emscripten 3.1.6's GLFW goes
+// full screen instead when the size asked equals the screen's, so that one size is never asked:
+// the buffer is then one pixel shorter than shown, which the browser's scaling hides.
 void followShownSize(GLFWwindow* window) {
-    const int width = pageBufferSide(0), height = pageBufferSide(1);
+    const int width = pageBufferSide(0);
+    int height = pageBufferSide(1);
+    if (width == screenSide(0) && height == screenSide(1))
+        --height;
     int bufferWidth = 0, bufferHeight = 0;
     glfwGetFramebufferSize(window, &bufferWidth, &bufferHeight);
     if (width > 0 && height > 0 && (width != bufferWidth || height != bufferHeight))
@@ -38,16 +44,33 @@ void followShownSize(GLFWwindow* window) {
 
 // Emscripten's GLFW reports the cursor in drawing-buffer pixels, which would turn the view faster
 // the more pixels the picture has. The page reports it in the window's own units instead, 800
-// across the picture whatever its shown size, so the program's cursor handler is taken from GLFW
-// at the first frame and called from movePageCursor.
+// across the picture whatever its shown size, through movePageCursor; GLFW gets no handler.
 GLFWwindow* cursorWindow = nullptr;
-GLFWcursorposfun cursorHandler = nullptr;
+void (*cursorHandler)(GLFWwindow*, double, double) = nullptr;
+
+// The page's next map that has arrived whole since the last frame, written to the program's files
+// and its path put in `path`; false when there is none (Module.takeLateFile in web/shell.html).
+EM_JS(bool, takeLateFile, (char* path, int size), {
+    const name = Module.takeLateFile ? Module.takeLateFile() : "";
+    stringToUTF8(name, path, size);
+    return name.length > 0;
+});
+void (*lateFileHandler)(const char*) = nullptr;
 
 } // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE void movePageCursor(double x, double y) {
     if (cursorHandler != nullptr)
         cursorHandler(cursorWindow, x, y);
+}
+
+void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
+    cursorWindow = window;
+    cursorHandler = handler;
+}
+
+void setLateFileHandler(void (*handler)(const char*)) {
+    lateFileHandler = handler;
 }
 
 // The version line is swapped for the precision statement in place, and the ES version goes
@@ -73,12 +96,12 @@ const GLFeatures& glFeatures() {
     return features;
 }
 
+// One late file a frame, so that no frame waits for more than one map's upload.
 void presentFrame(GLFWwindow* window) {
-    if (cursorWindow == nullptr) {
-        cursorWindow = window;
-        cursorHandler = glfwSetCursorPosCallback(window, nullptr);
-    }
     glfwSwapBuffers(window);
     waitForAnimationFrame();
     followShownSize(window);
+    char path[256];
+    if (lateFileHandler != nullptr && takeLateFile(path, sizeof path))
+        lateFileHandler(path);
 }
