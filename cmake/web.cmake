@@ -50,9 +50,11 @@ function(web_page)
     set_target_properties(kivo_model PROPERTIES OUTPUT_NAME program
                                                 LINK_DEPENDS "${WEB_PROGRAM_FILES}")
     add_custom_command(
-        OUTPUT ${CMAKE_BINARY_DIR}/index.html
+        OUTPUT ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/site/index.html
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/site
         COMMAND ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
-                ${CMAKE_BINARY_DIR}/index.html --program $<TARGET_FILE:kivo_model>
+                ${CMAKE_BINARY_DIR}/index.html --site ${CMAKE_BINARY_DIR}/site
+                --program $<TARGET_FILE:kivo_model>
                 --root ${CMAKE_SOURCE_DIR} --cwebp ${CWEBP_EXECUTABLE} ${web_maps}
         DEPENDS kivo_model ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
                 ${web_map_files}

@@ -31,7 +31,7 @@ int main() {
 
     // Scene resources, handlers, shader program.
     initSceneResources();
-    glfwSetFramebufferSizeCallback(window, onFramebufferResize);
+    setFramebufferSizeHandler(window, onFramebufferResize);
     glfwSetKeyCallback(window, onKey);
     setCursorHandler(window, onCursorMove);
     glfwSetScrollCallback(window, onScroll);

@@ -27,6 +27,10 @@ void presentFrame(GLFWwindow* window) {
     glfwSwapBuffers(window);
 }
 
+void setFramebufferSizeHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, int, int)) {
+    glfwSetFramebufferSizeCallback(window, handler);
+}
+
 void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
     glfwSetCursorPosCallback(window, handler);
 }

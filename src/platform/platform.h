@@ -27,6 +27,10 @@ std::string shaderSourceForThisGL(const std::string& source);
 // there this also waits for the browser's next animation frame, and input arrives meanwhile.
 void presentFrame(GLFWwindow* window);
 
+// Registers the program's framebuffer-size handler. The desktop hands it to GLFW; the browser
+// calls it when the page shows the picture at a new size (see web_platform.cpp).
+void setFramebufferSizeHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, int, int));
+
 // Registers the program's cursor handler. The desktop hands it to GLFW; the browser's page reports
 // the cursor itself, in the window's units (see web_platform.cpp), and calls it from there.
 void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double));

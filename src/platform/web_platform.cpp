@@ -6,6 +6,7 @@
 #include <GLFW/glfw3.h>
 #include <algorithm>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 namespace {
 
@@ -23,23 +24,25 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (), {
 });
 
 // The drawing buffer the page asks for (axis 0 its width, 1 its height): the canvas's shown size
-// in device pixels; and the screen's size in CSS pixels.
+// in device pixels.
 EM_JS(int, pageBufferSide, (int axis), { return Module.drawingBufferSize()[axis]; });
-EM_JS(int, screenSide, (int axis), { return axis ? screen.height : screen.width; });
 
-// A new shown size is a resized window: GLFW sizes the canvas's drawing buffer to it and calls
-// the program's framebuffer-size handler, which sets the viewport. Emscripten 3.1.6's GLFW goes
-// full screen instead when the size asked equals the screen's, so that one size is never asked:
-// the buffer is then one pixel shorter than shown, which the browser's scaling hides.
+// A new shown size is a resized window: the canvas's drawing buffer takes it, and the program's
+// framebuffer-size handler sets the viewport. The canvas is sized through html5.h, not through
+// glfwSetWindowSize: Emscripten 3.1.6's GLFW goes full screen instead when the size asked equals
+// the screen's, which a page at its device pixels may well ask. So GLFW keeps the window's first
+// size, which nothing reads, and gets no framebuffer-size handler of its own.
+constexpr const char* CANVAS = "#canvas"; // the shell's canvas
+void (*framebufferSizeHandler)(GLFWwindow*, int, int) = nullptr;
 void followShownSize(GLFWwindow* window) {
-    const int width = pageBufferSide(0);
-    int height = pageBufferSide(1);
-    if (width == screenSide(0) && height == screenSide(1))
-        --height;
+    const int width = pageBufferSide(0), height = pageBufferSide(1);
     int bufferWidth = 0, bufferHeight = 0;
-    glfwGetFramebufferSize(window, &bufferWidth, &bufferHeight);
-    if (width > 0 && height > 0 && (width != bufferWidth || height != bufferHeight))
-        glfwSetWindowSize(window, width, height);
+    emscripten_get_canvas_element_size(CANVAS, &bufferWidth, &bufferHeight);
+    if (width > 0 && height > 0 && (width != bufferWidth || height != bufferHeight)) {
+        emscripten_set_canvas_element_size(CANVAS, width, height);
+        if (framebufferSizeHandler != nullptr)
+            framebufferSizeHandler(window, width, height);
+    }
 }
 
 // Emscripten's GLFW reports the cursor in drawing-buffer pixels, which would turn the view faster
@@ -62,6 +65,10 @@ void (*lateFileHandler)(const char*) = nullptr;
 extern "C" EMSCRIPTEN_KEEPALIVE void movePageCursor(double x, double y) {
     if (cursorHandler != nullptr)
         cursorHandler(cursorWindow, x, y);
+}
+
+void setFramebufferSizeHandler(GLFWwindow*, void (*handler)(GLFWwindow*, int, int)) {
+    framebufferSizeHandler = handler;
 }
 
 void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
