@@ -12,6 +12,7 @@ import pathlib
 import re
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
@@ -260,6 +261,30 @@ class Checks:
             with self.subTest(webgl=webgl), self.open(webgl=webgl) as page:
                 self.assert_ending(page, "The viewer has ended (exit status -1).", [NO_CONTEXT])
                 self.assertEqual(sizes(page)[2:], [800, 600])
+
+
+# tools/web-page on a map 16384 pixels wide, more than WebP holds: carried as it is, its preview
+# made all the same, in both the single file and the site.
+class WebPageToolTest(unittest.TestCase):
+    def test_a_map_webp_cannot_hold_travels_as_it_is(self):
+        with tempfile.TemporaryDirectory() as folder:
+            wide = struct.pack("<2sIIIIiiHHIIiiII", b"BM", 54 + 2 * 49152, 0, 54, 40, 16384, 2,
+                               1, 24, 0, 0, 0, 0, 0, 0) + bytes(range(256)) * 384
+            for name, data in (("map.bmp", wide), ("p.js", b"0"), ("p.wasm", b"\0asm"),
+                               ("shell.html", b"<!-- CONTENTS -->")):
+                pathlib.Path(folder, name).write_bytes(data)
+            subprocess.run([f"{ROOT}/tools/web-page", f"{folder}/shell.html", f"{folder}/i.html",
+                            "--site", f"{folder}/site", "--program", f"{folder}/p.js", "--root",
+                            folder, "map.bmp"], check=True, capture_output=True)
+            page = pathlib.Path(folder, "i.html").read_text()
+            table = json.loads(re.search(r'id="contents">(.*?)</script>', page).group(1))
+            self.assertEqual([(f["stage"], "image" in f) for f in table[2:]],
+                             [("preview", True), ("exact", False)])
+            self.assertEqual(base64.b64decode("".join(re.findall(
+                r'data-file="3">([^<]*)', page))), wide)
+            self.assertEqual(pathlib.Path(folder, "site", json.loads(re.search(
+                r'id="contents">(.*?)</script>', pathlib.Path(folder, "site", "index.html")
+                .read_text()).group(1))[3]["href"]).read_bytes(), wide)
 
 
 @unittest.skipUnless("chromium" in ENGINES, "KIVO_WEB_ENGINES leaves Chromium out")
