@@ -162,13 +162,16 @@ class Checks:
     def open(self, url=f"file://{PAGE}", **options):
         return DRIVERS[self.engine](url, session=session, **options)
 
-    def scene(self, page):  # the Sun's colours, the Earth beside it, day side toward it; the disc
+    # The exact maps on screen, the Sun at its map's colours, the Earth beside it, day side toward
+    # it; the Sun's disc.
+    def scene(self, page):
         def earth_beside_the_sun():  # its oceans (blue, day or night) and their mean x
             image = shot(page)
             ocean = [(i % 800, p[2]) for i, p in enumerate(image.getdata()) if p[2] > p[0] + 15]
             cx = statistics.mean(x for x, _ in ocean) if len(ocean) > 300 else 400
             return abs(cx - 400) > 230 and (image, ocean, cx)
 
+        page.wait_for(lambda: "%" not in (status(page) or "%"), what="the exact maps on screen")
         image, ocean, cx = page.wait_for(earth_beside_the_sun, what="the Earth beside the Sun")
         disc = sun_disc(image)
         for channel, texels in zip(disc[3].split(), zip(*SUN_TEXELS)):
