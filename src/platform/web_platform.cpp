@@ -52,7 +52,8 @@ GLFWwindow* cursorWindow = nullptr;
 // The window's size as the program made it, which GLFW keeps (the canvas is sized apart): the
 // units the page reports the cursor in.
 EM_JS(void, tellPageWindowSize, (int width, int height), {
-    Module.windowSize = [width, height];
+    Module.windowWidth = width;
+    Module.windowHeight = height;
 });
 void (*cursorHandler)(GLFWwindow*, double, double) = nullptr;
 

@@ -18,9 +18,8 @@ struct PlanetMap {
     unsigned int& texture;
     const char* path;
 };
-const PlanetMap MAPS[] = {{earthTexture, "res/earth.bmp"},
-                          {sunTexture, "res/sun.bmp"},
-                          {moonTexture, "res/moon.bmp"}};
+const PlanetMap MAPS[] = {
+    {earthTexture, "res/earth.bmp"}, {sunTexture, "res/sun.bmp"}, {moonTexture, "res/moon.bmp"}};
 
 // Fills the bound texture from `path` if the image decodes and fits the GL's limit. The file's
 // header is checked before its pixels are read, so no oversized or truncated image is ever held

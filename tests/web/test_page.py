@@ -1,6 +1,8 @@
 # The page in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES picks, KIVO_WEB_PAGE sets the page):
-# the scene, its maps, turn, flight, wireframe, a lost context, Escape; ratio 2; no WebGL; a phone
-# upright and turned sideways; in Chromium also a tablet, touch, a slow link and a page cut short.
+# the scene, its exact maps, turn, flight, wireframe, a lost context, Escape; the site from a
+# subfolder; ratio 2; no WebGL; a phone upright and sideways; in Chromium also a tablet and three
+# more screens, touch, previews then exact maps on slow links, cut pages and virtual time; and
+# tools/web-page on a map WebP cannot hold.
 import base64
 import functools
 import http.server
