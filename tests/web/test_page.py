@@ -30,12 +30,13 @@ from xsession import XSession  # noqa: E402
 
 PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or f"{ROOT}/build-web/index.html")
 ENGINES = os.environ.get("KIVO_WEB_ENGINES", "chromium firefox webkit").replace(",", " ").split()
-SUN_TEXELS = Image.open(os.path.join(ROOT, "res/sun.bmp")).convert("RGB").getdata()
 # The maps the page carries, from its table of contents (tools/web-page writes it from the build's
-# list of run files).
+# list of run files), and the Sun's texels.
 MAPS = [file["name"] for file in json.loads(re.search(
     rb'<script type="application/json" id="contents">(.*?)</script>',
     pathlib.Path(PAGE).read_bytes()).group(1)) if file.get("stage") == "exact"]
+SUN_TEXELS = Image.open(os.path.join(ROOT, next(m for m in MAPS if "sun" in m))).convert(
+    "RGB").getdata()
 CONTROLS = ("W, A, S, D and the mouse fly the camera; B, C, L, F change the drawing; Escape "
             "ends the viewer.")
 PREVIEWS = ("The page came without all of its exact maps, so the viewer shows their previews: "
