@@ -42,7 +42,7 @@ add_link_options(-sALLOW_MEMORY_GROWTH=1 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0
 # and learns its exit status when the call's promise settles; it writes the maps through FS and
 # reports the cursor through movePageCursor (web_platform.cpp).
 add_link_options(-sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sINVOKE_RUN=0
-                 -sEXPORTED_FUNCTIONS=_main,_movePageCursor -sEXPORTED_RUNTIME_METHODS=ccall,FS)
+                 -sEXPORTED_FUNCTIONS=_main,_movePageCursor -sEXPORTED_RUNTIME_METHODS=ccall,FS,stringToUTF8)
 
 # Once CMakeLists.txt has made kivo_model: linked as program.js, relinked when an embedded file
 # changes, and made into index.html whenever it, the shell or a map changes.
@@ -50,9 +50,11 @@ function(web_page)
     set_target_properties(kivo_model PROPERTIES OUTPUT_NAME program
                                                 LINK_DEPENDS "${WEB_PROGRAM_FILES}")
     add_custom_command(
-        OUTPUT ${CMAKE_BINARY_DIR}/index.html
+        OUTPUT ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/site/index.html
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/site
         COMMAND ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
-                ${CMAKE_BINARY_DIR}/index.html --program $<TARGET_FILE:kivo_model>
+                ${CMAKE_BINARY_DIR}/index.html --site ${CMAKE_BINARY_DIR}/site
+                --program $<TARGET_FILE:kivo_model>
                 --root ${CMAKE_SOURCE_DIR} --cwebp ${CWEBP_EXECUTABLE} ${web_maps}
         DEPENDS kivo_model ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
                 ${web_map_files}

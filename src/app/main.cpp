@@ -7,6 +7,7 @@
 #include "camera/camera_state.h"
 #include "camera/input_handlers.h"
 #include "platform/platform.h"
+#include "render/planet_textures.h"
 #include "render/shader_program.h"
 #include "render/sphere_mesh.h"
 
@@ -32,10 +33,11 @@ int main() {
 
     // Scene resources, handlers, shader program.
     initSceneResources();
-    glfwSetFramebufferSizeCallback(window, onFramebufferResize);
+    setFramebufferSizeHandler(window, onFramebufferResize);
     glfwSetKeyCallback(window, onKey);
-    glfwSetCursorPosCallback(window, onCursorMove);
+    setCursorHandler(window, onCursorMove);
     glfwSetScrollCallback(window, onScroll);
+    setLateFileHandler(reloadPlanetTexture);
     ShaderProgram program("sphere.vs", "sphere.fs");
     program.activate();
     program.setUniformInt("texture1", 0);

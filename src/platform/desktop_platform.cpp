@@ -27,6 +27,16 @@ void presentFrame(GLFWwindow* window) {
     glfwSwapBuffers(window);
 }
 
+void setFramebufferSizeHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, int, int)) {
+    glfwSetFramebufferSizeCallback(window, handler);
+}
+
+void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
+    glfwSetCursorPosCallback(window, handler);
+}
+
+void setLateFileHandler(void (*)(const char*)) {}
+
 // Standard streams made safe before main starts up, on POSIX systems.
 #ifndef _WIN32
 #include <cerrno>

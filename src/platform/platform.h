@@ -26,3 +26,17 @@ std::string shaderSourceForThisGL(const std::string& source);
 // Shows the frame just drawn. The browser shows it only once the program hands control back, so
 // there this also waits for the browser's next animation frame, and input arrives meanwhile.
 void presentFrame(GLFWwindow* window);
+
+// Registers the program's framebuffer-size handler. The desktop hands it to GLFW; the browser
+// calls it when the page shows the picture at a new size (see web_platform.cpp).
+void setFramebufferSizeHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, int, int));
+
+// Registers the program's cursor handler. The desktop hands it to GLFW; the browser's page reports
+// the cursor itself, in the window's units (see web_platform.cpp), and calls it from there.
+void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double));
+
+// A run file the platform brings after start-up, in place of the one start-up read: the browser's
+// page starts the program on small previews of the maps and delivers the exact ones as they
+// arrive, one per frame, each passed to `handler` by its path between two frames. The desktop's
+// run files are all there at start-up, so it never calls the handler.
+void setLateFileHandler(void (*handler)(const char* path));

@@ -1,11 +1,12 @@
 // The browser's side of the platform layer: WebGL2 (OpenGL ES 3.0 and GLSL ES 3.00) in place of
 // OpenGL 3.3 core, a frame loop that hands control back to the browser after every frame, and the
-// window as the page shows it: its size and its cursor.
+// window as the page shows it: its size and its cursor; and the maps that arrive after start-up.
 #include "platform/platform.h"
 
 #include <GLFW/glfw3.h>
 #include <algorithm>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include "platform/glsl_es.h"
 
@@ -23,28 +24,66 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (), {
 // in device pixels.
 EM_JS(int, pageBufferSide, (int axis), { return Module.drawingBufferSize()[axis]; });
 
-// A new shown size is a resized window: GLFW sizes the canvas's drawing buffer to it and calls
-// the program's framebuffer-size handler, which sets the viewport.
+// A new shown size is a resized window: the canvas's drawing buffer takes it, and the program's
+// framebuffer-size handler sets the viewport. The canvas is sized through html5.h, not through
+// glfwSetWindowSize: Emscripten 3.1.6's GLFW goes full screen instead when the size asked equals
+// the screen's, which a page at its device pixels may well ask. So GLFW keeps the window's first
+// size, which nothing reads, and gets no framebuffer-size handler of its own.
+constexpr const char* CANVAS = "#canvas"; // the shell's canvas
+void (*framebufferSizeHandler)(GLFWwindow*, int, int) = nullptr;
 void followShownSize(GLFWwindow* window) {
     const int width = pageBufferSide(0), height = pageBufferSide(1);
     int bufferWidth = 0, bufferHeight = 0;
-    glfwGetFramebufferSize(window, &bufferWidth, &bufferHeight);
-    if (width > 0 && height > 0 && (width != bufferWidth || height != bufferHeight))
-        glfwSetWindowSize(window, width, height);
+    emscripten_get_canvas_element_size(CANVAS, &bufferWidth, &bufferHeight);
+    if (width > 0 && height > 0 && (width != bufferWidth || height != bufferHeight)) {
+        emscripten_set_canvas_element_size(CANVAS, width, height);
+        if (framebufferSizeHandler != nullptr)
+            framebufferSizeHandler(window, width, height);
+    }
 }
 
 // Emscripten's GLFW reports the cursor in drawing-buffer pixels, which would turn the view faster
 // the more pixels the picture has. The page reports it in the window's own units instead, 800
-// across the picture whatever its shown size, so the program's cursor handler is taken from GLFW
-// at the first frame and called from movePageCursor.
+// across the picture whatever its shown size, through movePageCursor; GLFW gets no handler.
 GLFWwindow* cursorWindow = nullptr;
-GLFWcursorposfun cursorHandler = nullptr;
+// The window's size as the program made it, which GLFW keeps (the canvas is sized apart): the
+// units the page reports the cursor in.
+EM_JS(void, tellPageWindowSize, (int width, int height), {
+    Module.windowWidth = width;
+    Module.windowHeight = height;
+});
+void (*cursorHandler)(GLFWwindow*, double, double) = nullptr;
+
+// The page's next map that has arrived whole since the last frame, written to the program's files
+// and its path put in `path`; false when there is none (Module.takeLateFile in web/shell.html).
+EM_JS(bool, takeLateFile, (char* path, int size), {
+    const name = Module.takeLateFile ? Module.takeLateFile() : "";
+    stringToUTF8(name, path, size);
+    return name.length > 0;
+});
+void (*lateFileHandler)(const char*) = nullptr;
 
 } // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE void movePageCursor(double x, double y) {
     if (cursorHandler != nullptr)
         cursorHandler(cursorWindow, x, y);
+}
+
+void setFramebufferSizeHandler(GLFWwindow*, void (*handler)(GLFWwindow*, int, int)) {
+    framebufferSizeHandler = handler;
+}
+
+void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
+    cursorWindow = window;
+    cursorHandler = handler;
+    int width = 0, height = 0;
+    glfwGetWindowSize(window, &width, &height);
+    tellPageWindowSize(width, height);
+}
+
+void setLateFileHandler(void (*handler)(const char*)) {
+    lateFileHandler = handler;
 }
 
 std::string shaderSourceForThisGL(const std::string& source) {
@@ -60,12 +99,12 @@ const GLFeatures& glFeatures() {
     return features;
 }
 
+// One late file a frame, so that no frame waits for more than one map's upload.
 void presentFrame(GLFWwindow* window) {
-    if (cursorWindow == nullptr) {
-        cursorWindow = window;
-        cursorHandler = glfwSetCursorPosCallback(window, nullptr);
-    }
     glfwSwapBuffers(window);
     waitForAnimationFrame();
     followShownSize(window);
+    char path[256];
+    if (lateFileHandler != nullptr && takeLateFile(path, sizeof path))
+        lateFileHandler(path);
 }

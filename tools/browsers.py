@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # The three browser engines behind one small interface: Chromium and WebKitGTK through Selenium and
-# their WebDriver servers, Firefox through its own WebDriver BiDi. Shared by the browser tests and
-# tools/web-screenshot.
+# their WebDriver servers, Firefox through its own WebDriver BiDi. Used by tools/web-screenshot and
+# by the browser tests.
 import asyncio
 import base64
 import contextlib
@@ -19,7 +19,7 @@ from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import wait_until  # noqa: E402
 
 # WebDriver's key values for the keys the viewer reads.
