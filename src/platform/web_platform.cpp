@@ -8,7 +8,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include "platform/glsl_es.h"
+#include "platform/web_rules.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void followShownSize(GLFWwindow* window) {
     const int width = pageBufferSide(0), height = pageBufferSide(1);
     int bufferWidth = 0, bufferHeight = 0;
     emscripten_get_canvas_element_size(CANVAS, &bufferWidth, &bufferHeight);
-    if (width > 0 && height > 0 && (width != bufferWidth || height != bufferHeight)) {
+    if (bufferFollowsShownSize(width, height, bufferWidth, bufferHeight)) {
         emscripten_set_canvas_element_size(CANVAS, width, height);
         if (framebufferSizeHandler != nullptr)
             framebufferSizeHandler(window, width, height);

@@ -1,4 +1,4 @@
-// Shader files: the bounded read of regular files only, and the text WebGL2 compiles.
+// Shader files: the bounded read of regular files only.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +6,6 @@
 #include <ios>
 #include <sys/stat.h>
 
-#include "platform/glsl_es.h"
 #include "render/shader_file.h"
 
 namespace {
@@ -35,15 +34,6 @@ TEST(ShaderFile, ReadsRegularFilesUpToTheLimitAndRefusesAllElseWithoutBlocking) 
     for (const char* name : {"missing", "a_directory", "one_more", "huge", "fifo"})
         EXPECT_FALSE(readable(dir + name)) << name;
     EXPECT_FALSE(readable("/proc/kallsyms")); // megabytes, though its size says 0
-}
-
-TEST(ShaderFile, EsSourceSwapsTheVersionLineKeepingLineNumbers) {
-    const std::string es = "#version 300 es\n#line 1\n";
-    EXPECT_EQ(glslEsSource("#version 330 core\nvoid main() {}\n"),
-              es + "precision highp float;\nvoid main() {}\n");
-    EXPECT_EQ(glslEsSource("// a note\n#version 330 core"),
-              es + "// a note\nprecision highp float;");
-    EXPECT_EQ(glslEsSource("void main() {}\n"), "void main() {}\n");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The version-line swap that turns our GLSL 3.30 core shaders into GLSL ES 3.00.
-#include "platform/glsl_es.h"
+// The browser platform's window-free rules: the GLSL ES version-line swap, the canvas's resize.
+#include "platform/web_rules.h"
 
 #include <algorithm>
 
@@ -24,4 +24,9 @@ std::string glslEsSource(const std::string& source) {
         return source;
     const std::size_t end = std::min(source.find('\n', line), source.size());
     return ES_HEADER + source.substr(0, line) + ES_PRECISION + source.substr(end);
+}
+
+bool bufferFollowsShownSize(int shownWidth, int shownHeight, int bufferWidth, int bufferHeight) {
+    return shownWidth > 0 && shownHeight > 0 &&
+           (shownWidth != bufferWidth || shownHeight != bufferHeight);
 }
