@@ -46,17 +46,27 @@ add_link_options(-sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sINVOKE_RUN=0
 
 # Once CMakeLists.txt has made kivo_model: linked as program.js, relinked when an embedded file
 # changes, and made into index.html whenever it, the shell or a map changes.
+# The shell takes the program's window size from the one place it is written, the camera's header.
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/camera/camera_state.h window_size
+     REGEX "^constexpr int WINDOW_(WIDTH|HEIGHT) = [0-9]+;")
+string(REGEX REPLACE ".*WINDOW_WIDTH = ([0-9]+).*" "\\1" WINDOW_WIDTH "${window_size}")
+string(REGEX REPLACE ".*WINDOW_HEIGHT = ([0-9]+).*" "\\1" WINDOW_HEIGHT "${window_size}")
+if(NOT WINDOW_WIDTH MATCHES "^[0-9]+$" OR NOT WINDOW_HEIGHT MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "No WINDOW_WIDTH and WINDOW_HEIGHT in src/camera/camera_state.h")
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/web/shell.html ${CMAKE_BINARY_DIR}/shell.html @ONLY)
+
 function(web_page)
     set_target_properties(kivo_model PROPERTIES OUTPUT_NAME program
                                                 LINK_DEPENDS "${WEB_PROGRAM_FILES}")
     add_custom_command(
         OUTPUT ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/site/index.html
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/site
-        COMMAND ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
+        COMMAND ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_BINARY_DIR}/shell.html
                 ${CMAKE_BINARY_DIR}/index.html --site ${CMAKE_BINARY_DIR}/site
                 --program $<TARGET_FILE:kivo_model>
                 --root ${CMAKE_SOURCE_DIR} --cwebp ${CWEBP_EXECUTABLE} ${web_maps}
-        DEPENDS kivo_model ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_SOURCE_DIR}/web/shell.html
+        DEPENDS kivo_model ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_BINARY_DIR}/shell.html
                 ${web_map_files}
         COMMENT "Making the page: the shell, the program and the maps"
         VERBATIM)

@@ -3,7 +3,9 @@
 "use strict";
 const assert = require("assert"), fs = require("fs"), path = require("path"), vm = require("vm");
 
-const html = fs.readFileSync(path.join(__dirname, "..", "..", "web", "shell.html"), "utf8");
+// The shell as the build configures it, for a window of 800 x 600.
+const html = fs.readFileSync(path.join(__dirname, "..", "..", "web", "shell.html"), "utf8")
+  .replaceAll("@WINDOW_WIDTH@", 800).replaceAll("@WINDOW_HEIGHT@", 600);
 const script = html.match(/<script>([\s\S]*?)<\/script>/)[1];
 // Whatever the script reaches for answers with another stand-in, "" as a value, and keeps the
 // handlers it adds by event type; dispatched events are kept too.
