@@ -1,8 +1,8 @@
 # The page in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES picks, KIVO_WEB_PAGE sets the page):
 # the scene, its exact maps, turn, flight, wireframe, a lost context, Escape; the site from a
 # subfolder; ratio 2; no WebGL; a phone upright and sideways; in Chromium also a tablet and three
-# more screens, touch, previews then exact maps on slow links, cut pages and virtual time; and
-# tools/web-page on a map WebP cannot hold.
+# more screens, touch, previews then exact maps on slow links, cut pages, virtual time, the site
+# installed and offline; and tools/web-page on a map WebP cannot hold.
 import base64
 import functools
 import http.server
@@ -354,9 +354,9 @@ class ChromiumTest(Checks, unittest.TestCase):
 
     # Served from 127.0.0.1 through Chromium's throttling (the times are printed, not checked):
     # the single file and the site start on the previews while the status line counts the exact
-    # maps in; on the slow link these then replace the previews in the running viewer, which keeps
-    # its camera, L's wireframe and its one start. A page cut inside the exact maps runs on the
-    # previews and says so, one cut inside the program says to reload.
+    # maps in; on the slow link the site's then replace the previews in the running viewer, which
+    # keeps its clock, camera, C's and L's states and its one start. A page cut inside the exact
+    # maps runs on the previews and says so, one cut inside the program says to reload.
     def test_slow_link_previews_then_exact_maps_and_cut_pages(self):
         data, url = pathlib.Path(PAGE).read_bytes(), served()
         starts = [data.find(b'data-file="%d"' % i) for i in range(7)]  # script, wasm, ..., maps
