@@ -59,10 +59,10 @@ LAYOUT = """((c, html, r = c.getBoundingClientRect(), ratio = devicePixelRatio) 
 # Each change of the status line, with its time since the navigation began; the longest task.
 # The program's clock (Emscripten's GLFW reads performance.now) stands at kivoClock ms, from 0 at
 # the start, and follows the real one once that is null.
-RECORDER = """window.kivoLines = []; const now = performance.now.bind(performance);
-window.kivoClock = 0; performance.now = () => kivoClock ?? now(); new MutationObserver(() => {
+RECORDER = """window.kivoLines = []; const kivoNow = performance.now.bind(performance);
+window.kivoClock = 0; performance.now = () => kivoClock ?? kivoNow(); new MutationObserver(() => {
     const line = document.getElementById("status")?.textContent;
-    if (line && line != kivoLines.at(-1)?.[1]) kivoLines.push([now(), line]);
+    if (line && line != kivoLines.at(-1)?.[1]) kivoLines.push([kivoNow(), line]);
 }).observe(document, {subtree: true, childList: true, characterData: true}); kivoTasks = [];
 new PerformanceObserver(l => kivoTasks.push(...l.getEntries().map(e => [e.startTime,
     e.duration]))).observe({type: "longtask", buffered: true});"""
