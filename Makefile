@@ -126,7 +126,7 @@ test-windows: windows
 WEB_ENV := NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
 
 web:
-	@tools/install-deps --extra="emscripten webp"
+	@tools/install-deps --extra="emscripten webp librsvg2-bin"
 	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release || { rm -rf build-web/CMakeCache.txt build-web/CMakeFiles; exit 1; }
 	$(WEB_ENV) cmake --build build-web -j $(JOBS)
 

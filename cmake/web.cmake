@@ -44,8 +44,11 @@ add_link_options(-sALLOW_MEMORY_GROWTH=1 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0
 add_link_options(-sASYNCIFY=1 -sASYNCIFY_IGNORE_INDIRECT=1 -sINVOKE_RUN=0
                  -sEXPORTED_FUNCTIONS=_main,_movePageCursor -sEXPORTED_RUNTIME_METHODS=ccall,FS,stringToUTF8)
 
-# Once CMakeLists.txt has made kivo_model: linked as program.js, relinked when an embedded file
-# changes, and made into index.html whenever it, the shell or a map changes.
+# The site installs as an app: its manifest's icons, from res/icon.svg (cmake/icons.cmake).
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+set(WEB_APP_FILES site-head.html site.webmanifest site-worker.js)
+list(TRANSFORM WEB_APP_FILES PREPEND ${CMAKE_SOURCE_DIR}/web/)
+
 # The shell takes the program's window size from the one place it is written, the camera's header.
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/camera/camera_state.h window_size
      REGEX "^constexpr int WINDOW_(WIDTH|HEIGHT) = [0-9]+;")
@@ -56,9 +59,13 @@ if(NOT WINDOW_WIDTH MATCHES "^[0-9]+$" OR NOT WINDOW_HEIGHT MATCHES "^[0-9]+$")
 endif()
 configure_file(${CMAKE_SOURCE_DIR}/web/shell.html ${CMAKE_BINARY_DIR}/shell.html @ONLY)
 
+# Once CMakeLists.txt has made kivo_model: linked as program.js, relinked when an embedded file
+# changes, and made into index.html and the site whenever it, the shell or a map changes; the
+# site then becomes an app (tools/web-app), its worker versioned by PROJECT_VERSION.
 function(web_page)
     set_target_properties(kivo_model PROPERTIES OUTPUT_NAME program
                                                 LINK_DEPENDS "${WEB_PROGRAM_FILES}")
+    render_icon(app_icons ${CMAKE_BINARY_DIR}/icons 192 512)
     add_custom_command(
         OUTPUT ${CMAKE_BINARY_DIR}/index.html ${CMAKE_BINARY_DIR}/site/index.html
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/site
@@ -66,8 +73,10 @@ function(web_page)
                 ${CMAKE_BINARY_DIR}/index.html --site ${CMAKE_BINARY_DIR}/site
                 --program $<TARGET_FILE:kivo_model>
                 --root ${CMAKE_SOURCE_DIR} --cwebp ${CWEBP_EXECUTABLE} ${web_maps}
+        COMMAND ${CMAKE_SOURCE_DIR}/tools/web-app ${CMAKE_BINARY_DIR}/site
+                --version ${PROJECT_VERSION} --web ${CMAKE_SOURCE_DIR}/web ${app_icons}
         DEPENDS kivo_model ${CMAKE_SOURCE_DIR}/tools/web-page ${CMAKE_BINARY_DIR}/shell.html
-                ${web_map_files}
+                ${web_map_files} ${CMAKE_SOURCE_DIR}/tools/web-app ${WEB_APP_FILES} ${app_icons}
         COMMENT "Making the page: the shell, the program and the maps"
         VERBATIM)
     add_custom_target(web_page ALL DEPENDS ${CMAKE_BINARY_DIR}/index.html)

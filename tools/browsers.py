@@ -123,7 +123,8 @@ class Chromium(SeleniumBrowser):
     WEBGL = {"webgl2": [], "webgl1": ["--disable-webgl2"], "none": ["--disable-3d-apis"]}
 
     def __init__(self, url, ratio=1, webgl="webgl2", touch=False, viewport=None, session=None):
-        self.log, self.finger, self.pressed, self.ratio, self.touch = [], (), False, ratio, touch
+        self.log, self.failed, self.finger, self.pressed = [], [], (), False
+        self.ratio, self.touch = ratio, touch
         # Chromium leaves its singleton socket's folder behind in TMPDIR: a private one goes.
         self.tmp = tempfile.mkdtemp(prefix="kivo-chromium-")
         options = webdriver.ChromeOptions()
@@ -166,9 +167,12 @@ class Chromium(SeleniumBrowser):
                          touchPoints=[] if kind == "up" else [dict(zip("xy", self.finger))])
 
     # The page's console calls and its uncaught errors so far, one string each. chromedriver
-    # writes a call as "URL LINE:COLUMN ARGS", a string argument in JSON quotes.
+    # writes a call as "URL LINE:COLUMN ARGS", a string argument in JSON quotes. The engine's
+    # notes of failed requests go to `failed`.
     def console(self):
         for entry in self.driver.get_log("browser"):
+            if entry["source"] == "network":
+                self.failed.append(entry["message"])
             if entry["source"] not in ("console-api", "javascript"):
                 continue  # the engine's own notes (network, WebGL warnings) are not the page's
             text = entry["message"].split(" ", 2)[-1]

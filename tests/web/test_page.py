@@ -1,8 +1,8 @@
 # The page in Chromium, Firefox and WebKitGTK (KIVO_WEB_ENGINES picks, KIVO_WEB_PAGE sets the page):
 # the scene, its exact maps, turn, flight, wireframe, a lost context, Escape; the site from a
 # subfolder; ratio 2; no WebGL; a phone upright and sideways; in Chromium also a tablet and three
-# more screens, touch, previews then exact maps on slow links, cut pages and virtual time; and
-# tools/web-page on a map WebP cannot hold.
+# more screens, touch, previews then exact maps on slow links, cut pages, virtual time, the site
+# installed and offline; and tools/web-page on a map WebP cannot hold.
 import base64
 import functools
 import http.server
@@ -21,7 +21,7 @@ import tempfile
 import threading
 import unittest
 
-from PIL import Image
+from PIL import Image, ImageChops, ImageStat
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 sys.path.insert(0, os.path.join(ROOT, "tools"))
@@ -57,9 +57,12 @@ LAYOUT = """((c, html, r = c.getBoundingClientRect(), ratio = devicePixelRatio) 
     r.bottom])(b.getBoundingClientRect())]).filter(k => k[3] > k[1])}))(
     document.getElementById('canvas'), document.documentElement)"""
 # Each change of the status line, with its time since the navigation began; the longest task.
-RECORDER = """window.kivoLines = []; new MutationObserver(() => {
+# The program's clock (Emscripten's GLFW reads performance.now) stands at kivoClock ms, from 0 at
+# the start, and follows the real one once that is null.
+RECORDER = """window.kivoLines = []; const kivoNow = performance.now.bind(performance);
+window.kivoClock = 0; performance.now = () => kivoClock ?? kivoNow(); new MutationObserver(() => {
     const line = document.getElementById("status")?.textContent;
-    if (line && line != kivoLines.at(-1)?.[1]) kivoLines.push([performance.now(), line]);
+    if (line && line != kivoLines.at(-1)?.[1]) kivoLines.push([kivoNow(), line]);
 }).observe(document, {subtree: true, childList: true, characterData: true}); kivoTasks = [];
 new PerformanceObserver(l => kivoTasks.push(...l.getEntries().map(e => [e.startTime,
     e.duration]))).observe({type: "longtask", buffered: true});"""
@@ -70,16 +73,20 @@ SITE = "a/b/"  # where the site's copy is served, below the server's root
 
 
 @functools.cache
-def served():  # the URL of a private static server (its `folder`), the site's copy in SITE
-    folder = tempfile.mkdtemp(prefix="kivo-web-")
+def served():  # the URL of a private static server (its `folder`), the site's copy in SITE;
+    # while its `cut` is set, it answers nothing, as if the network were gone
+    folder, cut = tempfile.mkdtemp(prefix="kivo-web-"), threading.Event()
     shutil.copytree(os.path.join(os.path.dirname(PAGE), "site"), os.path.join(folder, SITE))
+    base = http.server.SimpleHTTPRequestHandler
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(type(
-        "Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *_: 0}),
+        "Quiet", (base,), {"log_message": lambda *_: 0,
+                           "handle": lambda self: cut.is_set() or base.handle(self)}),
         directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     unittest.addModuleCleanup(lambda: (server.shutdown(), server.server_close(),
                                        shutil.rmtree(folder)))
-    return type("URL", (str,), {"folder": folder})(f"http://127.0.0.1:{server.server_port}/")
+    return type("URL", (str,), {"folder": folder, "cut": cut})(
+        f"http://127.0.0.1:{server.server_port}/")
 
 
 def setUpModule():
@@ -105,6 +112,15 @@ def sun_disc(image):  # the Sun's pixel count, its centre, and the share of blac
     x, y = (statistics.median(c) for c in zip(*points)) if points else (0, 0)
     square = image.crop((x - 20, y - 20, x + 21, y + 21))  # between a wireframe's lines, black
     return len(points), (x, y), sum(max(p) < 8 for p in square.getdata()) / 41 ** 2, square
+
+
+def earth_x(image):  # the mean x of the Earth's oceans (blue, day or night), 0 out of view
+    ocean = [i % 800 for i, p in enumerate(image.getdata()) if p[2] > p[0] + 15]
+    return statistics.mean(ocean) if len(ocean) > 100 else 0
+
+
+def changed(a, b):  # the mean difference of two pictures, per channel
+    return sum(ImageStat.Stat(ImageChops.difference(a, b)).mean) / 3
 
 
 def sizes(page):  # the canvas' drawing buffer and the size of its CSS box
@@ -244,6 +260,9 @@ class Checks:
                 (d := sun_disc(shot(page)))[0] - start[0]) < 0.02 * start[0] and d,
                 what="drawing again")
             self.assertLess(math.dist(again[1], start[1]), 4)
+            if self.engine == "chromium":  # the file from disk links nothing that would fail
+                page.cdp("Page.getInstallabilityErrors")  # fetches a linked manifest, if any
+                self.assertEqual(page.console() + page.failed, [])
             self.assertEqual(page.console(), [])
             page.key("Escape")
             self.assert_ending(page, "The viewer has ended (exit status 0).", [])
@@ -256,11 +275,23 @@ class Checks:
                 page.resize(*screen)
                 self.assert_fits(page)
 
+    # In Chromium the site also installs as an app, and once its worker has kept its files, it
+    # draws again with the server cut off.
     def test_site_from_a_subfolder(self):
-        with self.open(served() + SITE) as page:
-            self.scene(page)
-            page.wait_for(lambda: status(page) == CONTROLS, what="the exact maps on screen")
-            self.assertEqual(page.console(), [])
+        url = served() + SITE
+        with self.open(url) as page:
+            for visit in ("first", "offline")[:1 + (self.engine == "chromium")]:
+                self.scene(page)
+                page.wait_for(lambda: status(page) == CONTROLS, what="the exact maps on screen")
+                self.assertEqual(page.console(), [])
+                if visit == "first" and self.engine == "chromium":
+                    self.assertEqual(page.cdp("Page.getInstallabilityErrors"),
+                                     {"installabilityErrors": []})
+                    page.wait_for("navigator.serviceWorker.getRegistration().then(r => "
+                                  "r?.active?.state == 'activated')", what="the worker")
+                    served().cut.set()
+                    self.addCleanup(served().cut.clear)
+                    page.open(url)
 
     def test_without_webgl_the_page_says_so_below_the_canvas_and_in_the_console(self):
         for webgl in self.webgl_off:
@@ -323,9 +354,9 @@ class ChromiumTest(Checks, unittest.TestCase):
 
     # Served from 127.0.0.1 through Chromium's throttling (the times are printed, not checked):
     # the single file and the site start on the previews while the status line counts the exact
-    # maps in; on the slow link these then replace the previews in the running viewer, which keeps
-    # its camera, L's wireframe and its one start. A page cut inside the exact maps runs on the
-    # previews and says so, one cut inside the program says to reload.
+    # maps in; on the slow link the site's then replace the previews in the running viewer, which
+    # keeps its clock, camera, C's and L's states and its one start. A page cut inside the exact
+    # maps runs on the previews and says so, one cut inside the program says to reload.
     def test_slow_link_previews_then_exact_maps_and_cut_pages(self):
         data, url = pathlib.Path(PAGE).read_bytes(), served()
         starts = [data.find(b'data-file="%d"' % i) for i in range(7)]  # script, wasm, ..., maps
@@ -335,6 +366,7 @@ class ChromiumTest(Checks, unittest.TestCase):
         with self.open("about:blank") as page:
             page.cdp("Network.enable")
             page.cdp("Network.setCacheDisabled", cacheDisabled=True)
+            page.cdp("Network.setBypassServiceWorker", bypass=True)  # the site's, once it has one
             page.cdp("Page.addScriptToEvaluateOnNewDocument", source=RECORDER)
             for (link, (rate, trip, slowdown)), where in [(link, where) for link in LINKS.items()
                                                           for where in ("whole.html", SITE)]:
@@ -344,18 +376,42 @@ class ChromiumTest(Checks, unittest.TestCase):
                 page.open(url + where)
                 first = page.wait_for(f"kivoLines.find(l => l[1].startsWith({CONTROLS!r}))",
                                       timeout=60, what=f"the first frame at {link}")
+                # The site's page has loaded (page.open returns) well before its exact maps.
+                swap = rate == LINKS["1.6 Mbit/s"][0] and where == SITE
                 if rate == LINKS["1.6 Mbit/s"][0]:
                     self.assertIn("The exact maps: ", first[1])  # not yet all of them
+                if swap:
+                    # On the previews: the view turned, the scene 4 s on (the Earth half a lap
+                    # round, into the view), C's culling off and L's wireframe.
                     page.mouse_move(400, 300)
                     page.mouse_move(500, 300)
+                    page.evaluate("kivoClock = 4000")
+                    page.key("c")
                     page.key("l")
-                    before = page.wait_for(lambda: (d := sun_disc(shot(page)))[2] > 0.3 and d[
-                        1][0] < 370 and d, what="the wireframe, turned")
+                    before = page.wait_for(lambda: (d := sun_disc(i := shot(page)))[2] > 0.3 and d[
+                        1][0] < 370 and earth_x(i) and (d, earth_x(i)),
+                        what="the wireframe, turned, the Earth in view")
+                    self.assertIn("%", status(page))  # all that before the last exact map
                 lines = page.wait_for(f"kivoLines.at(-1)[1] == {CONTROLS!r} && kivoLines",
                                       timeout=90, what=f"the exact maps at {link}")
-                if rate == LINKS["1.6 Mbit/s"][0]:
-                    page.wait_for(lambda: (d := sun_disc(shot(page)))[2] > 0.3 and math.dist(
-                        before[1], d[1]) < 8, what="the same view and wireframe")
+                if swap:
+                    # On the exact maps: the same view, wireframe and Earth (a clock started
+                    # again would be at 0); F fills the spheres, and B's culling then changes the
+                    # picture, so C's held; C brings it back; the clock, let go, moves the Earth.
+                    after = page.wait_for(lambda: (d := sun_disc(i := shot(page)))[2] > 0.3 and (
+                        d, earth_x(i)), what="the wireframe")
+                    self.assertLess(math.dist(before[0][1], after[0][1]), 2)
+                    self.assertAlmostEqual(before[1], after[1], delta=3)
+                    page.key("f")
+                    filled = page.wait_for(lambda: sun_disc(i := shot(page))[2] < 0.02 and i,
+                                           what="F")
+                    for key, same in (("b", False), ("c", True)):
+                        page.key(key)
+                        page.wait_for(lambda: (changed(shot(page), filled) < 0.05) == same,
+                                      what=key)
+                    page.evaluate("kivoClock = null")
+                    page.wait_for(lambda: abs(earth_x(shot(page)) - after[1]) > 20,
+                                  what="the Earth moving on")
                     self.assertEqual([s for _, s in lines].count("Starting the viewer..."), 1)
                 last_byte, longest = page.evaluate(
                     "[Math.max(...performance.getEntries().map(e => e.responseEnd || 0)), "
