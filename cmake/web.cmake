@@ -34,8 +34,12 @@ foreach(name ${RUN_SHADERS})
 endforeach()
 # The maps and their decoded pixels outgrow the default 16 MB of memory. The page has WebGL2 or
 # nothing, so Emscripten's check for Safari's WebGL1-for-WebGL2 bug can go: it assumes that
-# WebGLRenderingContext is defined, which a WebKit without WebGL leaves out.
-add_link_options(-sALLOW_MEMORY_GROWTH=1 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0)
+# WebGLRenderingContext is defined, which a WebKit without WebGL leaves out. The program uses
+# WebGL2's core calls only, so no extension is enabled: enabling every one, Emscripten's default,
+# waits for the GPU process each time and took 0.1 to 0.5 s of the task that makes the window in
+# Chromium's software WebGL on a slowed CPU.
+add_link_options(-sALLOW_MEMORY_GROWTH=1 -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0
+                 -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0)
 # The frame loop waits for the browser's next animation frame through Asyncify. Only direct calls
 # lead to that wait, so indirect ones (every GL call, through GLAD) stay uninstrumented. This
 # Emscripten does not report the end of a main that has waited, so the shell calls main itself

@@ -30,9 +30,11 @@ int main() {
         std::cout << "Failed to initialize GLAD" << std::endl;
         return -1;
     }
+    startUpStepDone();
 
     // Scene resources, handlers, shader program.
     initSceneResources();
+    startUpStepDone();
     setFramebufferSizeHandler(window, onFramebufferResize);
     glfwSetKeyCallback(window, onKey);
     setCursorHandler(window, onCursorMove);
@@ -41,6 +43,7 @@ int main() {
     ShaderProgram program("sphere.vs", "sphere.fs");
     program.activate();
     program.setUniformInt("texture1", 0);
+    startUpStepDone();
 
     runFrameLoop(window, program);
 

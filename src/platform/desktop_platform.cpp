@@ -23,6 +23,8 @@ std::string shaderSourceForThisGL(const std::string& source) {
     return source;
 }
 
+void startUpStepDone() {}
+
 void presentFrame(GLFWwindow* window) {
     glfwSwapBuffers(window);
 }

@@ -23,6 +23,11 @@ const GLFeatures& glFeatures();
 // version line made GLSL ES 3.00's.
 std::string shaderSourceForThisGL(const std::string& source);
 
+// Ends one step of start-up. The browser runs the page, its input and its loading only while the
+// program has handed control back, so there the next step starts in a task of its own; the desktop
+// goes straight on.
+void startUpStepDone();
+
 // Shows the frame just drawn. The browser shows it only once the program hands control back, so
 // there this also waits for the browser's next animation frame, and input arrives meanwhile.
 void presentFrame(GLFWwindow* window);

@@ -1,6 +1,7 @@
 // The browser's side of the platform layer: WebGL2 (OpenGL ES 3.0 and GLSL ES 3.00) in place of
-// OpenGL 3.3 core, a frame loop that hands control back to the browser after every frame, and the
-// window as the page shows it: its size and its cursor; and the maps that arrive after start-up.
+// OpenGL 3.3 core, a start-up and a frame loop that hand control back to the browser between steps
+// and after every frame, the window as the page shows it (its size and its cursor), and the maps
+// that arrive after start-up.
 #include "platform/platform.h"
 
 #include <GLFW/glfw3.h>
@@ -19,6 +20,10 @@ EM_ASYNC_JS(void, waitForAnimationFrame, (), {
     if (Module.onFrameShown)
         Module.onFrameShown();
 });
+
+// Resumes in a new task, once the browser has run what waited meanwhile.
+EM_ASYNC_JS(void, yieldToBrowser, (),
+            { await new Promise(function(resume) { setTimeout(resume, 0); }); });
 
 // The drawing buffer the page asks for (axis 0 its width, 1 its height): the canvas's shown size
 // in device pixels.
@@ -97,6 +102,12 @@ void addPlatformWindowHints() {}
 const GLFeatures& glFeatures() {
     static const GLFeatures features{false, false, true};
     return features;
+}
+
+// Start-up in several tasks, so that none of them keeps a key or the page's loading waiting for
+// all of it.
+void startUpStepDone() {
+    yieldToBrowser();
 }
 
 // One late file a frame, so that no frame waits for more than one map's upload.
