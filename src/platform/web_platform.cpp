@@ -48,15 +48,10 @@ void followShownSize(GLFWwindow* window) {
 }
 
 // Emscripten's GLFW reports the cursor in drawing-buffer pixels, which would turn the view faster
-// the more pixels the picture has. The page reports it in the window's own units instead, 800
-// across the picture whatever its shown size, through movePageCursor; GLFW gets no handler.
+// the more pixels the picture has. The page reports it in the window's own units instead (its
+// width across the picture whatever its shown size, as the build tells the page) through
+// movePageCursor; GLFW gets no handler.
 GLFWwindow* cursorWindow = nullptr;
-// The window's size as the program made it, which GLFW keeps (the canvas is sized apart): the
-// units the page reports the cursor in.
-EM_JS(void, tellPageWindowSize, (int width, int height), {
-    Module.windowWidth = width;
-    Module.windowHeight = height;
-});
 void (*cursorHandler)(GLFWwindow*, double, double) = nullptr;
 
 // The page's next map that has arrived whole since the last frame, written to the program's files
@@ -82,9 +77,6 @@ void setFramebufferSizeHandler(GLFWwindow*, void (*handler)(GLFWwindow*, int, in
 void setCursorHandler(GLFWwindow* window, void (*handler)(GLFWwindow*, double, double)) {
     cursorWindow = window;
     cursorHandler = handler;
-    int width = 0, height = 0;
-    glfwGetWindowSize(window, &width, &height);
-    tellPageWindowSize(width, height);
 }
 
 void setLateFileHandler(void (*handler)(const char*)) {
