@@ -24,8 +24,8 @@ import unittest
 from PIL import Image, ImageChops, ImageStat
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-from browsers import ENGINES as DRIVERS  # noqa: E402
+sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.dirname(os.path.abspath(__file__))]
+from engines import ENGINES as DRIVERS  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 PAGE = os.path.abspath(os.environ.get("KIVO_WEB_PAGE") or f"{ROOT}/build-web/index.html")
