@@ -13,7 +13,7 @@ import tempfile
 import time
 import unittest
 
-from harness import BUILD_DIR, HERE, PREFIX, E2ETest, Run, expected_calls, matches, wait_until
+from harness import BUILD_DIR, PREFIX, E2ETest, Run, expected_calls, matches, wait_until
 
 HANDLER_CALLS = ("glEnable(", "glDisable(", "glCullFace(", "glPolygonMode(", "glViewport(")
 TEXTURE, READ = "Failed to load texture", "ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ"
@@ -25,7 +25,6 @@ BUILD_ERROR = re.compile(r"^(ERROR::\w+ of type: \w+)\n(.*?)\n -- -{51} -- \n", 
 # as a map that could not be loaded.
 WIDER_THAN_GL = struct.pack("<2sI4xIIiiHH24x", b"BM", 54 + 6 * 32772, 54, 40, 32772, 2, 1,
                             24).ljust(54 + 6 * 32772, b"\x80")
-UNREAD = [READ, VERTEX, FRAGMENT, LINK]  # a shader file not read: both stages built empty
 # Run arguments for a console nothing can be read from: standard output closed (exec keeps the
 # viewer's pid, so its status and memory are seen), or a pipe whose reader has gone.
 CLOSED_STDOUT = lambda: {"prefix": ("sh", "-c", 'exec "$0" "$@" >&-')}  # noqa: E731
@@ -40,7 +39,7 @@ def readerless_pipe():
 # name: ({run directory file: new bytes, or None to remove it},
 # lines printed with build errors folded, and Run arguments for the console, if any)
 CASES = {
-    "fragment shader missing": ({"sphere.fs": None}, UNREAD),
+    "fragment shader missing": ({"sphere.fs": None}, [READ, VERTEX, FRAGMENT, LINK]),  # unread
     "vertex shader syntax error": ({"sphere.vs": b"#version 330 core\nnot glsl;\n"},
                                    [VERTEX, LINK]),
     "no res directory": ({"res": None}, [TEXTURE] * 3),
@@ -251,7 +250,3 @@ class EnvironmentsTest(E2ETest):
                                    for r, _, b in run.pixels().getdata()) > 2000,
                        30, what="the Sun on Weston's output")
             self.quit_ok(run)
-
-
-if __name__ == "__main__":
-    unittest.main()

@@ -25,7 +25,3 @@ class FrameStatsTest(unittest.TestCase):
         for pattern, expected in (((lambda x, y: 90 * ((x + y) % 2)), 40),
                                   ((lambda x, y: 90 * (x % 2)), 60)):
             self.assertAlmostEqual(frame_stats.detail([frame(pattern)], SIZE, inside), expected)
-
-
-if __name__ == "__main__":
-    unittest.main()
