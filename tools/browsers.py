@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # A browser behind one small interface, and headless Chromium through Selenium and chromedriver:
-# what tools/web-screenshot takes its pictures with. The browser tests add Firefox and WebKitGTK
-# behind the same interface (tests/web/engines.py).
+# what tools/web-screenshot takes its pictures with. The browser tests add input, and Firefox and
+# WebKitGTK behind the same interface (tests/web/engines.py).
 import contextlib
 import json
 import os
@@ -11,14 +11,10 @@ import tempfile
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service as ChromeService
-from selenium.webdriver.common.actions.action_builder import ActionBuilder
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import wait_until  # noqa: E402
 
-# WebDriver's key values for the keys the viewer reads.
-KEYS = {"Escape": "\ue00c"} | {c: c for c in "abcdflsw"}
-TOUCH = {"move": "Move", "down": "Start", "up": "End"}  # DevTools' touch events for the steps
 WINDOW = (1000, 800)  # CSS pixels of viewport: the 800 x 600 canvas, its margin and the lines
 
 
@@ -59,20 +55,6 @@ class Browser(contextlib.AbstractContextManager):
         except Exception as error:
             raise BrowserError(f"{error}; last error: {last[0] if last else None}") from None
 
-    def mouse_move(self, x, y):  # to (x, y) CSS pixels from the canvas' top left corner
-        box = self.evaluate(rect("#canvas"))
-        self._pointer("mouse", [("move", box["x"] + x, box["y"] + y)])
-
-    def touch_drag(self, points):  # a finger down on the canvas at the first, moved, lifted
-        box = self.evaluate(rect("#canvas"))
-        steps = [("move", box["x"] + x, box["y"] + y) for x, y in points]
-        self._pointer("touch", [steps[0], ("down",), *steps[1:], ("up",)])
-
-    def touch_hold(self, selector, down):  # a finger put on the element's middle, or lifted
-        box = self.evaluate(rect(selector))
-        middle = (box["x"] + box["width"] / 2, box["y"] + box["height"] / 2)
-        self._pointer("touch", [("move", *middle), ("down" if down else "up",)])
-
     def __exit__(self, *exc):
         self.close()
 
@@ -89,19 +71,6 @@ class SeleniumBrowser(Browser):  # what Chromium and WebKitGTK share: Selenium's
         except Exception as error:  # Selenium's own exception types, or the connection's
             raise BrowserError(f"{expression}: {error}") from None
 
-    def key(self, name, action="press"):
-        builder = ActionBuilder(self.driver, duration=0)
-        for half in {"press": ("down", "up"), "down": ("down",), "up": ("up",)}[action]:
-            getattr(builder.key_action, f"key_{half}")(KEYS[name])
-        builder.perform()
-
-    def _pointer(self, kind, steps):
-        builder = ActionBuilder(self.driver, duration=0)
-        for kind, *at in steps:
-            getattr(builder.pointer_action, "move_to_location" if at else f"pointer_{kind}")(
-                *map(round, at))
-        builder.perform()
-
     def screenshot(self, selector="#canvas"):  # PNG of the element as shown, device pixels
         return self.driver.find_element("css selector", selector).screenshot_as_png
 
@@ -117,7 +86,7 @@ class Chromium(SeleniumBrowser):
     WEBGL = {"webgl2": [], "webgl1": ["--disable-webgl2"], "none": ["--disable-3d-apis"]}
 
     def __init__(self, url, ratio=1, webgl="webgl2", touch=False, viewport=None, session=None):
-        self.log, self.failed, self.finger, self.pressed = [], [], (), False
+        self.log, self.failed = [], []
         self.ratio, self.touch = ratio, touch
         # Chromium leaves its singleton socket's folder behind in TMPDIR: a private one goes.
         self.tmp = tempfile.mkdtemp(prefix="kivo-chromium-")
@@ -147,18 +116,6 @@ class Chromium(SeleniumBrowser):
         self.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
                  mobile=self.touch, deviceScaleFactor=self.ratio,
                  screenOrientation={"type": f"{side[0]}Primary", "angle": side[1]})
-
-    # A finger goes through the DevTools protocol: chromedriver's touch actions lift no finger
-    # that an earlier action put down, so a held key could not be let go.
-    def _pointer(self, kind, steps):
-        if kind != "touch":
-            return super()._pointer(kind, steps)
-        for kind, *at in steps:
-            self.finger = at or self.finger
-            if kind != "move" or self.pressed:  # a move with no finger down is only a place
-                self.pressed = kind != "up"
-                self.cdp("Input.dispatchTouchEvent", type=f"touch{TOUCH[kind]}",
-                         touchPoints=[] if kind == "up" else [dict(zip("xy", self.finger))])
 
     # The page's console calls and its uncaught errors so far, one string each. chromedriver
     # writes a call as "URL LINE:COLUMN ARGS", a string argument in JSON quotes. The engine's

@@ -1,6 +1,6 @@
-# The browser tests' other two engines behind tools/browsers.py's interface: WebKitGTK through
-# Selenium and its WebDriver server, Firefox through its own WebDriver BiDi; with Chromium, the
-# engines the tests run in.
+# The browser tests' input and their other two engines behind tools/browsers.py's interface:
+# keys, the mouse and a finger; WebKitGTK through Selenium and its WebDriver server, Firefox through
+# its own WebDriver BiDi; with Chromium, the engines the tests run in.
 import asyncio
 import base64
 import contextlib
@@ -13,20 +13,74 @@ import sysconfig
 import tempfile
 
 from selenium import webdriver
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
 from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from browsers import (KEYS, WINDOW, Browser, BrowserError, Chromium,  # noqa: E402
-                      SeleniumBrowser, rect)
+import browsers  # noqa: E402
+from browsers import WINDOW, Browser, BrowserError, SeleniumBrowser, rect  # noqa: E402
 from xsession import wait_until  # noqa: E402
+
+# WebDriver's key values for the keys the viewer reads.
+KEYS = {"Escape": "\ue00c"} | {c: c for c in "abcdflsw"}
+
+
+# The keys, the mouse and a finger, over each engine's `key` and `_pointer`, whose steps are
+# ("move", x, y) in CSS pixels of the view, ("down",) and ("up",).
+class Input:
+    def mouse_move(self, x, y):  # to (x, y) CSS pixels from the canvas' top left corner
+        box = self.evaluate(rect("#canvas"))
+        self._pointer("mouse", [("move", box["x"] + x, box["y"] + y)])
+
+    def touch_drag(self, points):  # a finger down on the canvas at the first, moved, lifted
+        box = self.evaluate(rect("#canvas"))
+        steps = [("move", box["x"] + x, box["y"] + y) for x, y in points]
+        self._pointer("touch", [steps[0], ("down",), *steps[1:], ("up",)])
+
+    def touch_hold(self, selector, down):  # a finger put on the element's middle, or lifted
+        box = self.evaluate(rect(selector))
+        middle = (box["x"] + box["width"] / 2, box["y"] + box["height"] / 2)
+        self._pointer("touch", [("move", *middle), ("down" if down else "up",)])
+
+
+class SeleniumInput(Input):  # Selenium's actions: Chromium's and WebKitGTK's
+    def key(self, name, action="press"):
+        builder = ActionBuilder(self.driver, duration=0)
+        for half in {"press": ("down", "up"), "down": ("down",), "up": ("up",)}[action]:
+            getattr(builder.key_action, f"key_{half}")(KEYS[name])
+        builder.perform()
+
+    def _pointer(self, kind, steps):
+        builder = ActionBuilder(self.driver, duration=0)
+        for kind, *at in steps:
+            getattr(builder.pointer_action, "move_to_location" if at else f"pointer_{kind}")(
+                *map(round, at))
+        builder.perform()
+
+
+# Chromium with input. A finger goes through the DevTools protocol: chromedriver's touch actions
+# lift no finger that an earlier action put down, so a held key could not be let go.
+class Chromium(SeleniumInput, browsers.Chromium):
+    TOUCH = {"move": "Move", "down": "Start", "up": "End"}  # DevTools' touch events for the steps
+    finger, pressed = (), False
+
+    def _pointer(self, kind, steps):
+        if kind != "touch":
+            return super()._pointer(kind, steps)
+        for kind, *at in steps:
+            self.finger = at or self.finger
+            if kind != "move" or self.pressed:  # a move with no finger down is only a place
+                self.pressed = kind != "up"
+                self.cdp("Input.dispatchTouchEvent", type=f"touch{self.TOUCH[kind]}",
+                         touchPoints=[] if kind == "up" else [dict(zip("xy", self.finger))])
 
 
 # WebKitGTK's MiniBrowser through WebKitWebDriver, with a window on `session` (an XSession); it
 # pretends no touch screen. Its driver has no console log, and MiniBrowser under automation writes
 # none to its output, so a recorder installed into the page right after each load collects the
 # console calls and uncaught errors from then on.
-class WebKit(SeleniumBrowser):
+class WebKit(SeleniumInput, SeleniumBrowser):
     console_since_start = False
     MINIBROWSER = f"/usr/lib/{sysconfig.get_config_var('MULTIARCH')}/webkit2gtk-4.1/MiniBrowser"
     RECORDER = """(() => { if (window.kivoConsole) return; const lines = window.kivoConsole = [];
@@ -92,7 +146,7 @@ class WebKit(SeleniumBrowser):
 # Firefox ESR with a window on `session` (an XSession; headless Firefox has no WebGL here), in a
 # private profile, driven over its WebDriver BiDi socket with python3-websockets. A touch screen is
 # its preferences' coarse pointer and touch events.
-class Firefox(Browser):
+class Firefox(Input, Browser):
     PREFS = {"webgl2": {}, "webgl1": {"webgl.enable-webgl2": False},
              "none": {"webgl.disabled": True}}
     TOUCH = {"ui.primaryPointerCapabilities": 1, "ui.allPointerCapabilities": 1,
