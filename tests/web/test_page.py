@@ -58,10 +58,8 @@ LAYOUT = """((c, html, r = c.getBoundingClientRect(), ratio = devicePixelRatio) 
     document.getElementById('canvas'), document.documentElement)"""
 # Each change of the status line, with its time since the navigation began; the longest task.
 # The program's clock (Emscripten's GLFW reads performance.now) stands at kivoClock ms, from 0 at
-# the start, and follows the real one once that is null. A page opened at #no-worker has no
-# workers, as in an engine that gives it none.
-RECORDER = """if (location.hash == "#no-worker") delete window.Worker;
-window.kivoLines = []; const kivoNow = performance.now.bind(performance);
+# the start, and follows the real one once that is null.
+RECORDER = """window.kivoLines = []; const kivoNow = performance.now.bind(performance);
 window.kivoClock = 0; performance.now = () => kivoClock ?? kivoNow(); new MutationObserver(() => {
     const line = document.getElementById("status")?.textContent;
     if (line && line != kivoLines.at(-1)?.[1]) kivoLines.push([kivoNow(), line]);
@@ -348,10 +346,9 @@ class ChromiumTest(Checks, unittest.TestCase):
     # Served from 127.0.0.1 through Chromium's throttling (the times are printed, not checked):
     # the single file and the site start on the previews while the status line counts the exact
     # maps in; on the slow link the site's then replace the previews in the running viewer, which
-    # keeps its clock, camera, C's and L's states and its one start; on the faster link the single
-    # file has no workers and rebuilds the maps itself. A page cut inside the exact maps runs on
-    # the previews and says so, one cut inside the program says to reload (both on the faster
-    # link).
+    # keeps its clock, camera, C's and L's states and its one start. A page cut inside the exact
+    # maps runs on the previews and says so, one cut inside the program says to reload (both on
+    # the faster link).
     def test_slow_link_previews_then_exact_maps_and_cut_pages(self):
         data, url = pathlib.Path(PAGE).read_bytes(), served()
         starts = [data.find(b'data-file="%d"' % i) for i in range(7)]  # script, wasm, ..., maps
@@ -367,13 +364,12 @@ class ChromiumTest(Checks, unittest.TestCase):
                 page.cdp("Network.emulateNetworkConditions", offline=False, latency=trip,
                          downloadThroughput=rate, uploadThroughput=rate)
                 page.cdp("Emulation.setCPUThrottlingRate", rate=slowdown)
-                slow = rate == LINKS["1.6 Mbit/s"][0]
-                page.open(url + where + ("" if slow or where == SITE else "#no-worker"))
+                page.open(url + where)
                 first = page.wait_for(f"kivoLines.find(l => l[1].startsWith({CONTROLS!r}))",
                                       timeout=60, what=f"the first frame at {link}")
                 # The site's page has loaded (page.open returns) well before its exact maps.
-                swap = slow and where == SITE
-                if slow:
+                swap = rate == LINKS["1.6 Mbit/s"][0] and where == SITE
+                if rate == LINKS["1.6 Mbit/s"][0]:
                     self.assertIn("The exact maps: ", first[1])  # not yet all of them
                 if swap:
                     # On the previews: the view turned, the scene 4 s on (the Earth half a lap
