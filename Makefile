@@ -133,7 +133,7 @@ web:
 # Chromium and its WebDriver server, which both the tests and the screenshot drive.
 WEB_CHROMIUM := chromium chromium-driver python3-selenium
 test-web: web
-	@tools/install-deps --extra="$(WEB_CHROMIUM) firefox-esr python3-websockets webkit2gtk-driver \
+	@tools/install-deps --extra="$(WEB_CHROMIUM) firefox-esr python3-websocket webkit2gtk-driver \
 	imagemagick python3-pil"
 	PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m unittest -v tests/web/test_page.py
 

@@ -1,7 +1,6 @@
 # The browser tests' input and their other two engines behind tools/browsers.py's interface:
 # keys, the mouse and a finger; WebKitGTK through Selenium and its WebDriver server, Firefox through
 # its own WebDriver BiDi; with Chromium, the engines the tests run in.
-import asyncio
 import base64
 import contextlib
 import json
@@ -12,6 +11,7 @@ import sys
 import sysconfig
 import tempfile
 
+import websocket
 from selenium import webdriver
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.webkitgtk.options import Options as WebKitOptions
@@ -144,7 +144,7 @@ class WebKit(SeleniumInput, SeleniumBrowser):
 
 
 # Firefox ESR with a window on `session` (an XSession; headless Firefox has no WebGL here), in a
-# private profile, driven over its WebDriver BiDi socket with python3-websockets. A touch screen is
+# private profile, driven over its WebDriver BiDi socket with python3-websocket. A touch screen is
 # its preferences' coarse pointer and touch events.
 class Firefox(Input, Browser):
     PREFS = {"webgl2": {}, "webgl1": {"webgl.enable-webgl2": False},
@@ -154,7 +154,6 @@ class Firefox(Input, Browser):
 
     def __init__(self, url, session, ratio=1, webgl="webgl2", touch=False, viewport=WINDOW,
                  timeout=60):
-        import websockets  # Debian's 10.x, which speaks asyncio only
         self.timeout, self.next_id, self.events, self.socket = timeout, 0, [], None
         self.profile = tempfile.mkdtemp(prefix="kivo-firefox-")
         prefs = {"layout.css.devPixelsPerPx": str(ratio), **self.PREFS[webgl],
@@ -166,13 +165,11 @@ class Firefox(Input, Browser):
             ["firefox-esr", "--profile", self.profile, "--no-remote", "--new-instance",
              "--remote-debugging-port=0", "about:blank"], env=session.env,
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.errors)
-        self.loop = asyncio.new_event_loop()
         try:
             address = wait_until(self._address, timeout, what="Firefox's WebDriver BiDi socket")
-
-            async def connect():  # inside the loop: websockets 10 binds to the running loop
-                return await websockets.connect(f"{address}/session", max_size=None)
-            self.socket = self._run(connect())
+            # Firefox refuses a handshake that names an origin.
+            self.socket = websocket.create_connection(f"{address}/session", timeout=timeout,
+                                                      suppress_origin=True)
             self.call("session.new", capabilities={})
             self.call("session.subscribe", events=["log.entryAdded"])
             self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
@@ -189,26 +186,16 @@ class Firefox(Input, Browser):
         return next((line.split()[-1] for line in self.errors
                      if line.startswith("WebDriver BiDi listening on ")), None)
 
-    def _run(self, coroutine):
-        try:
-            return self.loop.run_until_complete(asyncio.wait_for(coroutine, self.timeout))
-        except asyncio.TimeoutError:
-            raise BrowserError(f"no answer from Firefox within {self.timeout}s") from None
-
     # The protocol: one JSON message per WebSocket message; replies carry the command's id. One
     # command sent, its result returned; events that arrive meanwhile are kept.
     def call(self, method, **params):
         self.next_id += 1
-        command = self.next_id
-
-        async def exchange():
-            await self.socket.send(json.dumps({"id": command, "method": method, "params": params}))
-            while True:
-                message = json.loads(await self.socket.recv())
-                if message.get("id") == command:
-                    return message
-                self.events.append(message)
-        reply = self._run(exchange())
+        try:
+            self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+            while (reply := json.loads(self.socket.recv())).get("id") != self.next_id:
+                self.events.append(reply)
+        except websocket.WebSocketTimeoutException:
+            raise BrowserError(f"no answer from Firefox within {self.timeout}s") from None
         if reply.get("type") == "error":
             raise BrowserError(f"{method}: {reply.get('error')}: {reply.get('message')}")
         return reply["result"]
@@ -253,13 +240,12 @@ class Firefox(Input, Browser):
         if self.socket is not None:
             with contextlib.suppress(Exception):  # it may close the socket before it answers
                 self.call("browser.close")
-            self._run(self.socket.close())
+            self.socket.close()
         try:
             self.process.wait(timeout=10)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
-        self.loop.close()
         self.errors.close()
         shutil.rmtree(self.profile, ignore_errors=True)
         self.profile = None
