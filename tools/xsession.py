@@ -131,9 +131,6 @@ class Viewer:
     def keydown(self, name):
         self.session.run(["xdotool", "keydown", name])
 
-    def keyup(self, name):
-        self.session.run(["xdotool", "keyup", name])
-
     def xdotool(self, *args):
         return self.session.run(["xdotool", *args])
 
