@@ -380,7 +380,7 @@ class ChromiumTest(Checks, unittest.TestCase):
                     page.key("c")
                     page.key("l")
                     before = page.wait_for(lambda: (d := sun_disc(i := shot(page)))[2] > 0.3 and d[
-                        1][0] < 370 and oceans(i)[1] and (d, oceans(i)[1]),
+                        1][0] < 370 and (cx := oceans(i)[1]) and (d, cx),
                         what="the wireframe, turned, the Earth in view")
                     self.assertIn("%", status(page))  # all that before the last exact map
                 lines = page.wait_for(f"kivoLines.at(-1)[1] == {CONTROLS!r} && kivoLines",
